@@ -1,0 +1,71 @@
+# GoogleTest: the system package natively, built from Debian's sources for the cross build.
+enable_testing()
+if(WIN32)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL)
+  set(OSTRIVEL_GTEST gtest gtest_main)
+else()
+  find_package(GTest REQUIRED)
+  set(OSTRIVEL_GTEST GTest::gtest GTest::gtest_main)
+endif()
+
+# ostrivel_add_test(NAME SOURCES... [LOCALE lang] [LIBS ...])
+# One test binary is one ctest test: under Wine each start costs, so cases are
+# grouped in binaries rather than registered one by one.
+function(ostrivel_add_test name)
+  cmake_parse_arguments(T "" "LOCALE" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ostrivel_core ${OSTRIVEL_GTEST} ${T_LIBS})
+  add_test(NAME ${name} COMMAND ${name})
+  set(locale en_US.UTF-8)
+  if(T_LOCALE)
+    set(locale ${T_LOCALE})
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "LANG=${locale};LC_ALL=${locale};TZ=UTC")
+endfunction()
+
+# ostrivel_folder(): the build of one folder of the core, by file name, so that
+# adding a file needs no edit here:
+#   foo.cpp                  -> the core library (ostrivel_core), or the test
+#                               support library for the tests/ folder
+#   foo_win32.cpp / _posix   -> the same, in the Windows / POSIX build only
+#   foo_test.cpp             -> the folder's test binary <folder>_tests
+#   foo_test_win32.cpp / _posix -> the same, in one build only
+# Further *.cmake files in the folder are included (extra test binaries, say).
+function(ostrivel_folder)
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(WIN32)
+    set(other posix)
+  else()
+    set(other win32)
+  endif()
+  set(lib_sources)
+  set(test_sources)
+  foreach(src ${sources})
+    get_filename_component(stem ${src} NAME_WE)
+    if(stem MATCHES "_${other}$")
+      continue()
+    endif()
+    if(stem MATCHES "_test(_${OSTRIVEL_PLATFORM})?$")
+      list(APPEND test_sources ${src})
+    else()
+      list(APPEND lib_sources ${src})
+    endif()
+  endforeach()
+  if(folder STREQUAL "tests")
+    add_library(ostrivel_testing STATIC ${lib_sources})
+    target_link_libraries(ostrivel_testing PUBLIC ostrivel_core ${OSTRIVEL_GTEST})
+  elseif(lib_sources)
+    target_sources(ostrivel_core PRIVATE ${lib_sources})
+  endif()
+  if(test_sources)
+    ostrivel_add_test(${folder}_tests SOURCES ${test_sources} LIBS ostrivel_testing)
+  endif()
+  file(GLOB extras CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cmake)
+  foreach(extra ${extras})
+    include(${extra})
+  endforeach()
+endfunction()

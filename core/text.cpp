@@ -1,0 +1,123 @@
+#include "core/text.h"
+
+namespace ostrivel {
+
+Text FromUtf8Lossless(std::string_view bytes) {
+  Text out;
+  out.reserve(bytes.size());
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  size_t i = 0;
+  while (i < n) {
+    const unsigned char b = s[i];
+    if (b < 0x80) {
+      out.push_back(b);
+      ++i;
+      continue;
+    }
+    // Length and the allowed range of the second byte (rules out overlong
+    // forms, surrogates and code points above U+10FFFF).
+    int len = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+      len = 2;
+    } else if (b == 0xE0) {
+      len = 3, lo = 0xA0;
+    } else if (b == 0xED) {
+      len = 3, hi = 0x9F;
+    } else if (b >= 0xE1 && b <= 0xEF) {
+      len = 3;
+    } else if (b == 0xF0) {
+      len = 4, lo = 0x90;
+    } else if (b >= 0xF1 && b <= 0xF3) {
+      len = 4;
+    } else if (b == 0xF4) {
+      len = 4, hi = 0x8F;
+    }
+    bool ok = len > 0 && i + len <= n && s[i + 1] >= lo && s[i + 1] <= hi;
+    for (int k = 2; ok && k < len; ++k) ok = (s[i + k] & 0xC0) == 0x80;
+    if (!ok) {
+      out.push_back(static_cast<char16_t>(0xDC00 + b));
+      ++i;
+      continue;
+    }
+    char32_t cp = b & (0xFF >> (len + 1));
+    for (int k = 1; k < len; ++k) cp = (cp << 6) | (s[i + k] & 0x3F);
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+    i += len;
+  }
+  return out;
+}
+
+std::string ToUtf8Lossless(TextView text) {
+  std::string out;
+  out.reserve(text.size());
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    char32_t cp = text[i];
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+      continue;
+    }
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xDC80 && cp <= 0xDCFF) {
+      out.push_back(static_cast<char>(cp - 0xDC00));
+      continue;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    }
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+  return out;
+}
+
+Text Decimal(int64_t value) {
+  char16_t buf[24];
+  char16_t* end = buf + 24;
+  char16_t* p = end;
+  // Work in unsigned so that the most negative value has a magnitude.
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  do {
+    *--p = static_cast<char16_t>(u'0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--p = u'-';
+  return Text(p, end);
+}
+
+Text ReplaceAll(TextView text, TextView from, TextView to) {
+  if (from.empty()) return Text(text);
+  Text out;
+  size_t pos = 0;
+  size_t hit = text.find(from);
+  if (hit == TextView::npos) return Text(text);
+  out.reserve(text.size());
+  while (hit != TextView::npos) {
+    out.append(text, pos, hit - pos);
+    out.append(to);
+    pos = hit + from.size();
+    hit = text.find(from, pos);
+  }
+  out.append(text, pos, TextView::npos);
+  return out;
+}
+
+}  // namespace ostrivel

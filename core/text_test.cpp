@@ -1,0 +1,58 @@
+#include "core/text.h"
+
+#include <gtest/gtest.h>
+
+namespace ostrivel {
+namespace {
+
+TEST(Utf8, WellFormedTextConverts) {
+  EXPECT_EQ(U("abc"), u"abc");
+  EXPECT_EQ(U("\xE5\xBF\xAB\xE7\x85\xA7"), u"快照");
+  EXPECT_EQ(U("\xF0\x9F\x98\x80"), u"\U0001F600");
+  EXPECT_EQ(Utf8(u"快照 \U0001F600"), "\xE5\xBF\xAB\xE7\x85\xA7 \xF0\x9F\x98\x80");
+}
+
+TEST(Utf8, IllFormedBytesRoundTrip) {
+  const char* cases[] = {
+      "\xFF",             // never valid
+      "a\x80z",           // lone continuation
+      "\xC0\xAF",         // overlong
+      "\xED\xA0\x80",     // encoded surrogate
+      "\xE5\xBF",         // truncated at the end
+      "\xF4\x90\x80\x80", // above U+10FFFF
+      "\xED\xB2\x80",     // the encoding of U+DC80 itself
+  };
+  for (const char* bytes : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::string(bytes)));
+    Text text = FromUtf8Lossless(bytes);
+    for (char16_t c : text) {
+      if (c >= 0x80) {
+        EXPECT_TRUE(c >= 0xDC80 && c <= 0xDCFF);
+      }
+    }
+    EXPECT_EQ(ToUtf8Lossless(text), bytes);
+  }
+}
+
+TEST(Utf8, OtherLoneSurrogatesBecomeReplacement) {
+  EXPECT_EQ(Utf8(Text(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+  EXPECT_EQ(Utf8(Text(1, char16_t(0xDC10))), "\xEF\xBF\xBD");
+}
+
+TEST(Decimal, WritesPlainDigits) {
+  EXPECT_EQ(Decimal(0), u"0");
+  EXPECT_EQ(Decimal(4294967296), u"4294967296");
+  EXPECT_EQ(Decimal(-12), u"-12");
+  EXPECT_EQ(Decimal(INT64_MIN), u"-9223372036854775808");
+}
+
+TEST(ReplaceAll, NonOverlappingLeftToRight) {
+  EXPECT_EQ(ReplaceAll(u"a&b&&", u"&", u"&amp;"), u"a&amp;b&amp;&amp;");
+  EXPECT_EQ(ReplaceAll(u"aaa", u"aa", u"b"), u"ba");
+  EXPECT_EQ(ReplaceAll(u"[X][X]", u"[X]", u""), u"");
+  EXPECT_EQ(ReplaceAll(u"", u"[X]", u"y"), u"");
+  EXPECT_EQ(ReplaceAll(u"abc", u"", u"y"), u"abc");
+}
+
+}  // namespace
+}  // namespace ostrivel
