@@ -32,8 +32,15 @@ constexpr bool kWindows = false;
 #endif
 
 uint32_t ExpectedCodePage() {
-  const char* lang = std::getenv("LC_ALL");
-  const std::string locale = lang ? lang : "";
+  // The order in which the C library looks for the character set's locale.
+  std::string locale;
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) {
+      locale = value;
+      break;
+    }
+  }
   if (kWindows) return locale.starts_with("zh_CN") ? 936 : 1252;
   return locale.find("UTF-8") != std::string::npos ? kCodePageUtf8 : 20127;
 }
