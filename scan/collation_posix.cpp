@@ -3,6 +3,7 @@
 #include <unicode/coll.h>
 #include <unicode/locid.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -27,36 +28,6 @@ std::string CollationLocaleName() {
   return name;
 }
 
-// Lone surrogates U+DC80..U+DCFF stand for the bytes of a name that is not
-// UTF-8. ICU weighs every unpaired surrogate alike, so two such names that
-// differ only in those bytes would be equal and one of them could never be
-// found again; they are told apart by those units, after everything else.
-int CompareByteStandIns(TextView a, TextView b) {
-  auto next = [](TextView t, size_t& i) -> int {
-    for (; i < t.size(); ++i) {
-      const char16_t c = t[i];
-      if (c >= 0xD800 && c <= 0xDFFF) {
-        const bool pairedHigh =
-            c <= 0xDBFF && i + 1 < t.size() && t[i + 1] >= 0xDC00 && t[i + 1] <= 0xDFFF;
-        const bool pairedLow = c >= 0xDC00 && i > 0 && t[i - 1] >= 0xD800 && t[i - 1] <= 0xDBFF;
-        if (pairedHigh) {
-          ++i;
-          continue;
-        }
-        if (!pairedLow) return t[i++];
-      }
-    }
-    return -1;
-  };
-  size_t i = 0, j = 0;
-  for (;;) {
-    const int x = next(a, i);
-    const int y = next(b, j);
-    if (x != y) return x < y ? -1 : 1;
-    if (x < 0) return 0;
-  }
-}
-
 class IcuCollation : public Collation {
  public:
   IcuCollation() {
@@ -79,15 +50,15 @@ class IcuCollation : public Collation {
   }
 
   int Compare(TextView a, TextView b) override {
-    if (!collator_) return -2;
+    if (!collator_ || a.size() > INT32_MAX || b.size() > INT32_MAX) return -2;
     UErrorCode status = U_ZERO_ERROR;
     const UCollationResult r = collator_->compare(
         reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
         reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()), status);
+    // Unpaired surrogates (the odd bytes of a name that is not UTF-8) get
+    // weights of their own, so such names stay apart.
     if (U_FAILURE(status)) return -2;
-    if (r == UCOL_LESS) return -1;
-    if (r == UCOL_GREATER) return 1;
-    return CompareByteStandIns(a, b);
+    return r == UCOL_LESS ? -1 : (r == UCOL_GREATER ? 1 : 0);
   }
 
  private:

@@ -177,7 +177,8 @@ void FileQueries::CheckDirectoryPath(const Text& path) {
 namespace {
 
 // One walk of WalkDirectory: the search loop with the stack of folders it is
-// inside, so that a link back to one of them (or above the start) is seen.
+// inside, so that a directory link back to one of them, or to any folder
+// above one of them, is seen and not entered.
 class Walk {
  public:
   Walk(FileQueries& queries, bool recursive, bool wantDirectories, std::vector<Text>& result)
@@ -187,12 +188,14 @@ class Walk {
         wantDirectories_(wantDirectories),
         result_(result) {}
 
-  void Folder(const Text& folder, std::optional<FileId> id) {
+  // `placed` says the folder's text may not show where it lies: the start,
+  // and every folder entered through a link.
+  void Folder(const Text& folder, std::optional<FileId> id, bool placed) {
     SearchEntry entry;
     std::unique_ptr<DirectorySearch> search =
         fs_.SearchFolder(queries_.JoinPath(folder, u"*"), entry);
     if (!search) return;  // gone, unreadable or too deep: contributes nothing
-    stack_.push_back({folder, id, false});
+    stack_.push_back(Frame{folder, id, false, placed, std::nullopt});
     struct Pop {
       std::vector<Frame>& stack;
       ~Pop() { stack.pop_back(); }
@@ -206,7 +209,10 @@ class Walk {
   struct Frame {
     Text path;
     std::optional<FileId> id;
-    bool asked = false;  // Identity was asked for (and may have failed)
+    bool asked;  // Identity was asked for (and may have failed)
+    bool placed;
+    // For a placed folder: the folders above its final path, once asked for.
+    std::optional<std::vector<FileId>> above;
   };
 
   // A name that can stand as one part of a path: one that holds an invalid
@@ -225,7 +231,8 @@ class Walk {
     if (!recursive_ || !isDirectory) return;
     Text path = queries_.JoinPath(folder, entry.name);
     std::optional<FileId> id = entry.id;
-    if ((entry.attributes & kAttrReparsePoint) != 0) {
+    const bool isLink = (entry.attributes & kAttrReparsePoint) != 0;
+    if (isLink) {
       if (!id) {
         FileId found;
         if (!fs_.Identity(path, found)) return;  // cannot tell where it leads: not entered
@@ -233,11 +240,11 @@ class Walk {
       }
       if (LeadsAbove(*id)) return;
     }
-    Folder(path, id);
+    Folder(path, id, isLink);
   }
 
-  // Whether the identity is that of a folder the walk is inside, or of one
-  // above the folder it started from. Known lazily: only links need it.
+  // Whether the identity is that of a folder the walk is inside or of one
+  // above such a folder. Identities are asked for lazily: only links need them.
   bool LeadsAbove(const FileId& id) {
     for (Frame& frame : stack_) {
       if (!frame.id && !frame.asked) {
@@ -246,24 +253,30 @@ class Walk {
         if (fs_.Identity(frame.path, found)) frame.id = found;
       }
       if (frame.id && *frame.id == id) return true;
-    }
-    if (!startAncestors_) {
-      startAncestors_.emplace();
-      Text start;
-      if (!fs_.FinalPath(stack_.front().path, start)) {
-        uint32_t error = 0;
-        start = queries_.ExpandPath(stack_.front().path, error);
+      if (frame.placed) {
+        if (!frame.above) frame.above = Above(frame.path);
+        for (const FileId& ancestor : *frame.above) {
+          if (ancestor == id) return true;
+        }
       }
-      for (auto parent = ParentPath(start, fs_.Style()); parent;
-           parent = ParentPath(*parent, fs_.Style())) {
-        FileId found;
-        if (fs_.Identity(*parent, found)) startAncestors_->push_back(found);
-      }
-    }
-    for (const FileId& ancestor : *startAncestors_) {
-      if (ancestor == id) return true;
     }
     return false;
+  }
+
+  // The identities of the folders above where the path really lies.
+  std::vector<FileId> Above(const Text& path) {
+    std::vector<FileId> ids;
+    Text final;
+    if (!fs_.FinalPath(path, final)) {
+      uint32_t error = 0;
+      final = queries_.ExpandPath(path, error);
+    }
+    for (auto parent = ParentPath(final, fs_.Style()); parent;
+         parent = ParentPath(*parent, fs_.Style())) {
+      FileId found;
+      if (fs_.Identity(*parent, found)) ids.push_back(found);
+    }
+    return ids;
   }
 
   FileQueries& queries_;
@@ -272,7 +285,6 @@ class Walk {
   const bool wantDirectories_;
   std::vector<Text>& result_;
   std::vector<Frame> stack_;
-  std::optional<std::vector<FileId>> startAncestors_;
 };
 
 }  // namespace
@@ -286,7 +298,7 @@ std::vector<Text> FileQueries::List(const Text& folder, bool recursive, Wanted w
   }
   CheckDirectoryPath(checkAbsolute ? absolute : folder);
   std::vector<Text> result;
-  Walk(*this, recursive, wanted == Wanted::Directories, result).Folder(folder, std::nullopt);
+  Walk(*this, recursive, wanted == Wanted::Directories, result).Folder(folder, std::nullopt, true);
   return result;
 }
 

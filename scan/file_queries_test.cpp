@@ -595,13 +595,18 @@ TEST(DirectoryLinks, LinksUpwardAreListedButNotEntered) {
     fs.AddDirectory(u"D:\\top\\other\\o");
     fs.AddLink(u"D:\\top\\root\\sideways", u"D:\\top\\other");
     fs.AddLink(u"D:\\top\\root\\down", u"D:\\top\\root\\sub\\leaf");
+    // Above a link's target, though not above anything the walk went through.
+    fs.AddDirectory(u"D:\\x\\y\\o");
+    fs.AddLink(u"D:\\top\\root\\far", u"D:\\x\\y");
+    fs.AddLink(u"D:\\x\\y\\o\\out", u"D:\\x");
     FileQueries q(fs);
     EXPECT_EQ(
         Utf8All(q.ListAllDirectories(u"D:\\top\\root")),
         (std::vector<std::string>{
             "D:\\top\\root\\sub", "D:\\top\\root\\sub\\leaf", "D:\\top\\root\\sub\\self",
             "D:\\top\\root\\sub\\parent", "D:\\top\\root\\sub\\above", "D:\\top\\root\\sub\\drive",
-            "D:\\top\\root\\sideways", "D:\\top\\root\\sideways\\o", "D:\\top\\root\\down"}));
+            "D:\\top\\root\\sideways", "D:\\top\\root\\sideways\\o", "D:\\top\\root\\down",
+            "D:\\top\\root\\far", "D:\\top\\root\\far\\o", "D:\\top\\root\\far\\o\\out"}));
     EXPECT_EQ(fs.OpenSearches(), 0);
     if (searchReportsIds) {
       // Only the walk's start is asked; every other identity came with the search.
