@@ -142,6 +142,7 @@ void LoadFromFile(StringList& list, const Text& path, TextFiles& files) {
   list.fileEncoding = encoding;
   const Text text = Decode(encoding, content, files);
   if (!content.empty() && text.empty()) throw Error(kDecodingFailureMessage);
+  std::string().swap(bytes);  // not needed any more: keep the peak to the text and its lines
 
   StringList loaded;
   loaded.SetText(text);

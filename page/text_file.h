@@ -45,7 +45,7 @@ class TextFiles {
   // CreateFileW(GENERIC_READ | GENERIC_WRITE, no sharing, CREATE_ALWAYS,
   // FILE_ATTRIBUTE_NORMAL): null with the Windows error code when it fails.
   virtual std::unique_ptr<OpenTextFile> Create(const Text& path, uint32_t& error) = 0;
-  // DeleteFileW / unlink.
+  // DeleteFileW / unlink of a regular file.
   virtual bool Remove(const Text& path) = 0;
   // GetFullPathNameW; the path as given when that fails.
   virtual Text FullPath(const Text& path) = 0;

@@ -86,22 +86,28 @@ class PosixFile : public OpenTextFile {
   bool ReadAll(std::string& bytes) override {
     struct stat st;
     if (fstat(fd_, &st) != 0) return false;
-    // The size is a hint: read on until the end, so that a file that grows
-    // meanwhile or reports no size (a pipe, /proc) is still read whole.
-    bytes.assign(st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0, '\0');
+    const size_t size = st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+    bytes.assign(size, '\0');
     size_t have = 0;
-    for (;;) {
-      if (have == bytes.size())
-        bytes.resize(bytes.size() + (bytes.size() < 4096 ? 4096 : bytes.size() / 2));
-      const ssize_t got = read(fd_, bytes.data() + have, bytes.size() - have);
-      if (got < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
+    while (have < size) {
+      const ssize_t got = read(fd_, bytes.data() + have, size - have);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) return false;
       if (got == 0) break;
       have += static_cast<size_t>(got);
     }
     bytes.resize(have);
+    // A file that reports no size (a pipe, /proc) is read on to its end.
+    if (size == 0 || !S_ISREG(st.st_mode)) {
+      char chunk[65536];
+      for (;;) {
+        const ssize_t got = read(fd_, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) break;
+        bytes.append(chunk, static_cast<size_t>(got));
+      }
+    }
     return true;
   }
 
@@ -160,7 +166,13 @@ class PosixTextFiles : public TextFiles {
     return std::make_unique<PosixFile>(fd);
   }
 
-  bool Remove(const Text& path) override { return unlink(Native(path).c_str()) == 0; }
+  // Only a regular file: the one a failed save leaves may also be a device
+  // or a pipe that the save was pointed at, which must stay.
+  bool Remove(const Text& path) override {
+    const std::string native = Native(path);
+    struct stat st;
+    return lstat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode) && unlink(native.c_str()) == 0;
+  }
 
   Text FullPath(const Text& path) override {
     Text base;
@@ -276,7 +288,7 @@ Text TextOfCode(uint32_t code) {
 }
 
 Text AbsolutePath(const Text& base, const Text& path) {
-  Text joined = path.starts_with(u'/') ? path : base + u'/' + path;
+  const Text joined = path.starts_with(u'/') ? path : path.empty() ? base : base + u'/' + path;
   const bool trailingSlash = joined.size() > 1 && joined.back() == u'/';
   std::vector<TextView> parts;
   size_t pos = 0;

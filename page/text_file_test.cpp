@@ -3,26 +3,17 @@
 #include <gtest/gtest.h>
 
 #include "core/error.h"
+#include "page/text_file_test_util.h"
 #include "tests/fake_text_files.h"
 
 namespace ostrivel {
 namespace {
 
+using testing::FailureOf;
 using testing::FakeTextFiles;
 using testing::kFakeLatin1;
 
 const Text kPath = u"C:\\work\\template.html";
-
-// The message of the Error that `action` raises; empty when it raises none.
-template <typename Action>
-Text FailureOf(Action action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.Message();
-  }
-  return u"";
-}
 
 std::string Bytes(std::initializer_list<int> values) {
   std::string bytes;
