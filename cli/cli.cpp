@@ -158,10 +158,7 @@ class CliUi : public ListingUi {
       started_ = true;
       startTick_ = now - progress.elapsedMs;
     }
-    if (drawn_ && static_cast<uint32_t>(now - lastDraw_) < kRedrawMs &&
-        progress.directoriesDone != progress.directoryCount) {
-      return;
-    }
+    if (drawn_ && static_cast<uint32_t>(now - lastDraw_) < kRedrawMs) return;
     Draw(progress.directoriesDone, progress.directoryCount, progress.filesSoFar, now);
   }
 

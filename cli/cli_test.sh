@@ -102,7 +102,7 @@ else
   expect_eq "worked example: [APP VER]" "$(field 'APP VER' "$page")" 1.0
   expect_eq "worked example: [APP LINK]" "$(field 'APP LINK' "$page")" https://forum.vantreth.example/
   expect_eq "worked example: [LINK FILES]" "$(field 'LINK FILES' "$page")" false
-  expect_eq "worked example: [LINK ROOT]" "$(grep -c '^LINK ROOT=$' "$page")" 1
+  expect_eq "worked example: [LINK ROOT]" "$(grep -c $'^LINK ROOT=\r$' "$page")" 1
   # The template's encoding and line ends carried into the page.
   expect_eq "worked example: UTF-8 mark" "$(head -c 3 "$page" | od -An -tx1 | tr -d ' ')" efbbbf
   expect_eq "worked example: CR LF after every line" \
