@@ -105,7 +105,13 @@ bool ParseArguments(const std::vector<Text>& args, Options& options, Text& probl
     return false;
   }
   options.source = operands[0];
-  if (operands.size() == 2) options.outputFolder = operands[1];
+  if (operands.size() == 2) {
+    if (operands[1].empty()) {
+      problem = u"OUTPUT-FOLDER is empty";
+      return false;
+    }
+    options.outputFolder = operands[1];
+  }
   return true;
 }
 
