@@ -289,10 +289,17 @@ class Formatter {
     return false;
   }
 
+  // Written straight into the text: the record times call this for every file.
   void Number(int value, size_t digits) {
-    Text text = Decimal(value);
-    if (text.size() < digits) out_.append(digits - text.size(), u'0');
-    out_ += text;
+    char16_t buffer[12];
+    size_t n = 0;
+    unsigned rest = static_cast<unsigned>(value < 0 ? 0 : value);  // fields are never negative
+    do {
+      buffer[n++] = static_cast<char16_t>(u'0' + rest % 10);
+      rest /= 10;
+    } while (rest != 0);
+    if (n < digits) out_.append(digits - n, u'0');
+    while (n > 0) out_ += buffer[--n];
   }
 
   Text MonthName(const std::array<Text, 12>& names) const {

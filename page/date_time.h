@@ -51,7 +51,9 @@ Text AdaptDatePicture(LocaleSource& source, uint32_t lcid, uint32_t item, TextVi
 RegionalFormat RefreshRegionalFormat(LocaleSource& source);
 
 // The formatter. Never fails. `eras` answers the era tokens g and e; without
-// it they write nothing.
+// it they write nothing. A value with no date in years 1 to 9999 (NaN and the
+// infinities included) writes zeros for its numbers and nothing for its names
+// and eras, so "yymmddhhnnss" still gives twelve digits.
 Text DateTimeText(const RegionalFormat& regional, TextView format, double value,
                   LocaleSource* eras = nullptr);
 

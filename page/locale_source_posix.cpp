@@ -210,7 +210,9 @@ class PosixLocaleSource final : public LocaleSource {
     if (lcid == lcid_ || lcid == kLocaleUserDefault) return items_->Get(item, value);
     const std::string name = LocaleNameOf(lcid);
     if (name.empty()) return false;
-    return LocaleItems(name).Get(item, value);
+    std::unique_ptr<LocaleItems>& other = others_[name];
+    if (!other) other = std::make_unique<LocaleItems>(name);
+    return other->Get(item, value);
   }
 
   bool AltCalendarDateText(int year, int month, int day, TextView picture, Text& text) override {
@@ -262,6 +264,7 @@ class PosixLocaleSource final : public LocaleSource {
   std::string name_;
   uint32_t lcid_ = kEnglishUnitedStates;
   std::unique_ptr<LocaleItems> items_;
+  std::map<std::string, std::unique_ptr<LocaleItems>> others_;  // locales asked by number
 };
 
 }  // namespace

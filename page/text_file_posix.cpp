@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -197,6 +198,8 @@ class PosixTextFiles : public TextFiles {
     return kLocaleCodePage;
   }
 
+  // Both conversions run in pieces into a result that grows as needed: no
+  // worst-case buffer of several times the size.
   Text Decode(uint32_t codePage, bool strict, std::string_view bytes) override {
     if (bytes.empty()) return {};
     ScopedConverter converter(ConverterName(codePage).c_str());
@@ -206,18 +209,19 @@ class PosixTextFiles : public TextFiles {
       ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
                           &status);
     }
-    Text text(bytes.size() + 1, u'\0');
-    int32_t length = ucnv_toUChars(converter.get(), text.data(), static_cast<int32_t>(text.size()),
-                                   bytes.data(), static_cast<int32_t>(bytes.size()), &status);
-    if (status == U_BUFFER_OVERFLOW_ERROR) {
+    Text text;
+    text.reserve(bytes.size());
+    const char* source = bytes.data();
+    const char* const sourceEnd = source + bytes.size();
+    UChar chunk[32768];
+    do {
       status = U_ZERO_ERROR;
-      ucnv_resetToUnicode(converter.get());
-      text.assign(static_cast<size_t>(length) + 1, u'\0');
-      length = ucnv_toUChars(converter.get(), text.data(), static_cast<int32_t>(text.size()),
-                             bytes.data(), static_cast<int32_t>(bytes.size()), &status);
-    }
+      UChar* target = chunk;
+      ucnv_toUnicode(converter.get(), &target, chunk + std::size(chunk), &source, sourceEnd,
+                     nullptr, true, &status);
+      text.append(chunk, static_cast<size_t>(target - chunk));
+    } while (status == U_BUFFER_OVERFLOW_ERROR);
     if (U_FAILURE(status)) return {};
-    text.resize(static_cast<size_t>(length));
     return text;
   }
 
@@ -225,14 +229,20 @@ class PosixTextFiles : public TextFiles {
     if (text.empty()) return {};
     ScopedConverter converter(ConverterName(codePage).c_str());
     if (!converter.get()) return {};
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t capacity = UCNV_GET_MAX_BYTES_FOR_STRING(static_cast<int32_t>(text.size()),
-                                                           ucnv_getMaxCharSize(converter.get()));
-    std::string bytes(static_cast<size_t>(capacity), '\0');
-    const int32_t length = ucnv_fromUChars(converter.get(), bytes.data(), capacity, text.data(),
-                                           static_cast<int32_t>(text.size()), &status);
+    std::string bytes;
+    bytes.reserve(text.size());
+    const UChar* source = text.data();
+    const UChar* const sourceEnd = source + text.size();
+    char chunk[65536];
+    UErrorCode status;
+    do {
+      status = U_ZERO_ERROR;
+      char* target = chunk;
+      ucnv_fromUnicode(converter.get(), &target, chunk + sizeof chunk, &source, sourceEnd, nullptr,
+                       true, &status);
+      bytes.append(chunk, static_cast<size_t>(target - chunk));
+    } while (status == U_BUFFER_OVERFLOW_ERROR);
     if (U_FAILURE(status)) return {};
-    bytes.resize(static_cast<size_t>(length));
     return bytes;
   }
 
