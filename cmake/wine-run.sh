@@ -9,7 +9,12 @@ if [ -z "${WINEPREFIX:-}" ]; then
   dir=$(cd "$(dirname "$exe")" && pwd)
   while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
   [ -f "$dir/CMakeCache.txt" ] || dir=$(cd "$(dirname "$exe")" && pwd)
-  export WINEPREFIX="$dir/wineprefix"
+  # Wine rewrites the prefix's regional settings whenever a process starts
+  # under another locale, so each locale gets a prefix of its own.
+  case "${LANG:-C}" in
+    C | C.* | POSIX | en_US.UTF-8 | en_US.utf8) export WINEPREFIX="$dir/wineprefix" ;;
+    *) export WINEPREFIX="$dir/wineprefix-${LANG%%.*}" ;;
+  esac
 fi
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}

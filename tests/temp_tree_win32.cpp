@@ -18,7 +18,10 @@ Text PathText(const std::filesystem::path& path) {
 bool MakeLink(const Text& link, const Text& target, bool toDirectory) {
   const DWORD flags = (toDirectory ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) |
                       SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
-  return CreateSymbolicLinkW(Wide(link), Wide(target), flags) != 0;
+  // Wine answers success without making anything: only a link that is there counts.
+  return CreateSymbolicLinkW(Wide(link), Wide(target), flags) != 0 &&
+         (GetFileAttributesW(Wide(link)) & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+         GetFileAttributesW(Wide(link)) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool SetEntryWriteTime(const Text& path, uint64_t fileTime) {
