@@ -154,7 +154,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const double back =
           CombineDateTime(DateFromParts(parts.year, parts.month, parts.day),
                           TimeFromParts(parts.hour, parts.minute, parts.second, parts.millisecond));
-      FUZZ_CHECK(std::fabs(back - value) * kMsPerDay <= 0.501, "fields do not give the value back");
+      // Half a millisecond of rounding, and the double's own spacing at the value.
+      FUZZ_CHECK(std::fabs(back - value) * kMsPerDay <= 0.6, "fields do not give the value back");
     }
   }
   return 0;

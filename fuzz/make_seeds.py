@@ -155,3 +155,67 @@ write("paths", {
     "posix-limit": path_seed(False, "/data/", "x", pad=4 * 4),
     "posix-gone-link": path_seed(False, "/data/gone", ""),
 })
+
+# records: style, root form (0 base, 1 trailing separator, 2 rewritten form,
+# 3 empty, 4 blank, 5 drive or relative, 6 missing), collation (0 ICU, else
+# plain), then operations: opcode (0-1 folder, 2-3 file, 4 link, 5 flags,
+# 6 failure, 7 change during the run) and a parent (index of what was made
+# so far, 0 the base folder).
+DEFAULT_TIME = 131887350000000000
+
+
+class Tree(Seed):
+    def __init__(self, windows=True, root=0, icu=1):
+        super().__init__()
+        self.u8(1 if windows else 0).u8(root).u8(icu)
+
+    def folder(self, parent, name, time=None):
+        self.u8(0).u8(parent).text(name)
+        return self._time(time)
+
+    def file(self, parent, name, size, time=None):
+        self.u8(2).u8(parent).text(name)
+        self._time(time)
+        return self.u64(size).u8(0)
+
+    def link(self, parent, name, target, dangling=False):
+        self.u8(4).u8(parent).text(name)
+        self._time(None)
+        return self.u8(target).u8(0 if dangling else 1)
+
+    def flags(self, node, value):
+        return self.u8(5).u8(node).u8(value)
+
+    def fail(self, node, op, how=1):
+        return self.u8(6).u8(node).u8(op).u8(how)
+
+    def during(self, node, pump, target, remove=True):
+        return self.u8(7).u8(node).u8(pump).u8(target).u8(1 if remove else 0)
+
+    def _time(self, time):
+        if time is None:
+            return self.u8(0).u32(0)
+        return self.u8(1).u64(time)
+
+    def u32(self, value):
+        self.back = struct.pack("<I", value) + self.back
+        return self
+
+
+write("records", {
+    "worked-example": Tree().folder(0, "Music").folder(1, "Live").folder(0, "R&D")
+        .file(0, "readme.md", 2048).file(0, "notes.txt", 120).file(1, "song.mp3", 4000000).bytes(),
+    "names": Tree(windows=False).folder(0, "a\\b").folder(0, "x*0*-").file(0, "q*1*2", 7)
+        .file(0, "\x8b", 1).file(0, "\x8d", 2).file(0, "\x91", 3).folder(0, "\x84\x85").bytes(),
+    "sizes-and-times": Tree().file(0, "big", 1 << 32).file(0, "negative", 1 << 63)
+        .file(0, "year-10000", 5, time=2650467744000000000).file(0, "past-2-63", 6, time=1 << 63)
+        .folder(0, "old", time=0).bytes(),
+    "links": Tree().folder(0, "a").link(1, "up", 0).link(0, "gone", 1, dangling=True)
+        .link(0, "to-file", 0).bytes(),
+    "failures": Tree().folder(0, "a").file(1, "f", 1).fail(1, 1).fail(1, 6, 2)
+        .fail(0, 10).fail(2, 2).flags(1, 2).bytes(),
+    "changes": Tree(windows=False).folder(0, "a").folder(0, "b").file(1, "f", 1)
+        .during(0, 1, 2).during(0, 2, 1, remove=False).bytes(),
+    "trimmed-names": Tree().folder(0, " ").folder(0, "...").folder(0, "a ").file(0, ". ", 3).bytes(),
+    "roots": Tree(root=1, icu=0).folder(0, "\x8a").folder(0, "b").bytes(),
+})

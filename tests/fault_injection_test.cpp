@@ -570,6 +570,48 @@ TEST_P(FaultInjectionTest, TreeChangingDuringTheRun) {
   EXPECT_GE(filesRemoved, 10);
 }
 
+// Windows trims the spaces and dots at the end of every part of a path, so a
+// folder that Linux, Samba or a "\\?\" path made under a name of nothing but
+// spaces and dots is reached, by path, as the folder that holds it: entering
+// it would walk that folder again below itself, every such name multiplying
+// the walk, until paths grow too long (and Wine sets no such limit).
+TEST(TrimmedNames, FoldersNamedOnlySpacesAndDotsAreNotEntered) {
+  for (const std::vector<Text>& names :
+       {std::vector<Text>{u" "}, std::vector<Text>{u"...", u". .", u"  "}}) {
+    SCOPED_TRACE(Utf8(names[0]));
+    FakeFileSystem fs(PathStyle::Windows);
+    fs.AddDirectory(u"C:\\src\\a");
+    fs.AddFile(u"C:\\src\\f.txt", 3);
+    int n = 0;
+    for (const Text& name : names) {
+      const Text odd = u"C:\\src\\odd" + Decimal(n++);
+      fs.AddFile(odd + u"\\g.txt", 5);
+      fs.Node(odd)->name = name;  // as a search reports it; no path reaches it
+    }
+    fs.AddFile(u"C:\\src\\oddfile").name = u". ";
+
+    testing::PlainCollation collation;
+    testing::FakeTextFiles textFiles;
+    textFiles.files[u"C:\\app\\template.html"] = "[DIR DATA]";
+    fs.AddFile(u"C:\\app\\template.html", 10);
+    testing::ScriptedClock clock;
+    testing::TableLocaleSource locale;
+    SetPlainDateFormats(locale);
+    RegionalSettings regional(locale);
+    testing::RecordingUi ui;
+    ui.source = u"C:\\src";
+    ListingRun run(ListingServices{fs, collation, textFiles, clock, regional}, u"C:\\app\\");
+    run.BuildListing(ui);
+
+    EXPECT_EQ(run.DirList.Lines(), (std::vector<Text>{u"C:\\src", u"C:\\src\\a"}));
+    ASSERT_EQ(run.RecordLines.Count(), 2);
+    // Only f.txt: the file named ". " would be looked up as C:\src itself.
+    EXPECT_EQ(run.FileCount, 1);
+    EXPECT_EQ(run.TotalSize, 3);
+    EXPECT_LT(fs.Calls().size(), 200u);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Styles, FaultInjectionTest,
                          ::testing::Values(PathStyle::Windows, PathStyle::Posix),
                          [](const auto& info) {
