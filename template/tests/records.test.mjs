@@ -146,3 +146,36 @@ test('a block of several megabytes arrives in pieces and is read whole', async (
   }
   assert.deepEqual(problems, []);
 });
+
+test('long listings keep only the rows in view, and scroll and keys reach every row', async (t) => {
+  // 250,000 rows: taller than the scroll height that is laid out directly.
+  const count = 250000;
+  const name = (i) => `n${String(i).padStart(6, '0')}.bin`;
+  let text = 'D.p(["C:/Big*0*2020/1/1 0:00:00"';
+  const parts = [];
+  for (let i = 0; i < count; i++) parts.push(`,"${name(i)}*${i}*2020/1/1 0:00:00"`);
+  text += parts.join('') + `,${(count - 1) * count / 2},""])`;
+  const { page, problems } = await open(t, null, { root: 'C:/Big', lines: [text] });
+  const rows = () => page.evaluate(() => [...document.querySelectorAll('#list .vrow')].filter((r) => r.style.display !== 'none').length);
+  assert.ok(await rows() < 80, 'only the rows in view are in the document');
+  const visible = async () => (await names(page)).filter(Boolean);
+  await page.locator('#list').evaluate((e) => { e.scrollTop = e.scrollHeight; });
+  await page.waitForFunction((last) => [...document.querySelectorAll('#list .vrow .t')].some((c) => c.textContent === last), name(count - 1));
+  const atEnd = await visible();
+  assert.equal(atEnd[atEnd.length - 1], name(count - 1));
+  await page.locator('#list').evaluate((e) => { e.scrollTop = (e.scrollHeight - e.clientHeight) / 2; });
+  await page.waitForTimeout(100);
+  const middle = Number((await visible())[0].slice(1, 7));
+  assert.ok(Math.abs(middle - count / 2) < 100, `the middle of the scroll range shows the middle rows (${middle})`);
+  assert.ok(await rows() < 80);
+  await page.locator('#list').focus();
+  await page.keyboard.press('Home');
+  assert.equal(await page.locator('#list .vrow.active .t').innerText(), name(0));
+  await page.keyboard.press('End');
+  assert.equal(await page.locator('#list .vrow.active .t').innerText(), name(count - 1));
+  await page.keyboard.press('PageUp');
+  await page.keyboard.press('ArrowUp');
+  const up = Number((await page.locator('#list .vrow.active .t').innerText()).slice(1, 7));
+  assert.ok(up < count - 10 && up > count - 60, `page up moves a screenful (${up})`);
+  assert.deepEqual(problems, []);
+});
