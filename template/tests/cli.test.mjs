@@ -6,7 +6,7 @@ import { execFileSync } from 'node:child_process';
 import { accessSync, constants, mkdirSync, readFileSync, readdirSync, statSync, utimesSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { tempDir, launch, openPage, rowTexts, templatePath } from './support.mjs';
+import { tempDir, launch, openPage, rowTexts, templatePath, searchFor, waitForFolder } from './support.mjs';
 
 const cli = process.env.OSTRIVEL_CLI;
 let usable = false;
@@ -109,9 +109,10 @@ test('navigation, hash links, search and CSV on the program\'s page', { skip }, 
   await page.locator('#crumbs button', { hasText: 'Deep' }).click();
   assert.equal(await page.evaluate(() => location.hash), '#/Deep');
   await page.goBack();
+  await waitForFolder(page, 'h');
   assert.deepEqual(await names(page), ['bottom.txt']);
   await page.goto(pageUrl + '#/' + encodeURIComponent('相册 2018'));
-  await page.waitForFunction(() => document.querySelector('#crumbs .here')?.textContent === '相册 2018');
+  await waitForFolder(page, '相册 2018');
   assert.deepEqual(await names(page), sortedDisk(join(src, '相册 2018')));
   await page.locator('#crumbs button').first().click();
   await page.locator('#list .vrow:visible').filter({ has: page.locator('.go', { hasText: /^Empty$/ }) }).dblclick();
@@ -120,12 +121,11 @@ test('navigation, hash links, search and CSV on the program\'s page', { skip }, 
   // The treemap's largest block is Music; a click opens it.
   await page.locator('#tm').click({ position: { x: 10, y: 10 } });
   assert.equal(await page.evaluate(() => location.hash), '#/Music');
-  await page.locator('#q').fill('*.TXT');
-  await page.waitForFunction(() => document.querySelector('#qinfo').textContent !== '');
+  await searchFor(page, '*.TXT');
   const txt = ['notes.txt', 'file 9.txt', 'file 10.txt', "it's here.txt", '&amp;literal.txt', 'tick `x` ${HOME}.txt', 'bottom.txt'];
   assert.deepEqual((await names(page)).sort(), txt.sort());
-  await page.locator('#q').fill('r&d');
-  await page.waitForFunction(() => document.querySelector('#qinfo').textContent === '找到 2 项');
+  await searchFor(page, 'r&d');
+  assert.equal(await page.locator('#qinfo').innerText(), '找到 2 项');
   assert.deepEqual(await names(page), ['R&D', 'R&D report.pdf']);
   const [dl] = await Promise.all([page.waitForEvent('download'), page.locator('#csv').click()]);
   const csv = readFileSync(await dl.path(), 'utf8').split('\r\n');

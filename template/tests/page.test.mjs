@@ -4,7 +4,7 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { pathToFileURL } from 'node:url';
-import { makePage, tempDir, launch, openPage, rowTexts, templatePath } from './support.mjs';
+import { makePage, tempDir, launch, openPage, rowTexts, templatePath, searchFor, waitForFolder } from './support.mjs';
 import { richTree, ROOT } from './fixtures.mjs';
 
 let browser, tmp, url;
@@ -83,9 +83,11 @@ test('folders open from tree, list and breadcrumb; the hash follows and history 
   assert.deepEqual(await page.locator('#crumbs button').allInnerTexts(), ['C:/Data', 'Music', 'Live']);
   assert.ok((await page.locator('#tree .vrow.sel').innerText()).startsWith('Live'));
   await page.goBack();
+  await waitForFolder(page, 'Music');
   assert.equal(await hash(page), '#/Music');
   assert.deepEqual(await listNames(page), ['Live', 'song.mp3']);
   await page.goForward();
+  await waitForFolder(page, 'Live');
   assert.deepEqual(await listNames(page), ['live.flac']);
   await page.locator('#crumbs button', { hasText: 'C:/Data' }).click();
   assert.equal(await hash(page), '#/');
@@ -103,11 +105,11 @@ test('a link with a hash opens at that folder, deep paths included', async (t) =
   assert.equal((await page.locator('#crumbs button').allInnerTexts()).join('/'), 'C:/Data/Deep/a/b/c/d/e/f/g/h/i/j');
   assert.ok((await page.locator('#tree .vrow.sel').innerText()).startsWith('j'));
   await page.goto(url + '#/%E7%9B%B8%E5%86%8C');
-  await page.waitForFunction(() => document.querySelector('#crumbs .here')?.textContent === '相册');
+  await waitForFolder(page, '相册');
   assert.deepEqual(await listNames(page), ['旅行.png']);
   // A folder that is not there opens the root.
   await page.goto(url + '#/NoSuchFolder');
-  await page.waitForFunction(() => document.querySelector('#crumbs .here')?.textContent === 'C:/Data');
+  await waitForFolder(page, 'C:/Data');
   assert.deepEqual(problems, []);
 });
 
@@ -148,8 +150,7 @@ test('search finds files and folders by substring and wildcards, and opens their
   const { page, problems } = await open(t);
   const q = page.locator('#q');
   const search = async (s) => {
-    await q.fill(s);
-    await page.waitForFunction((s) => document.querySelector('#qinfo').textContent !== '' || !s, s);
+    await searchFor(page, s);
     return { names: await listNames(page), folders: await rowTexts(page, 'list', 1), info: await text(page, '#qinfo') };
   };
   let r = await search('README');
@@ -190,7 +191,7 @@ test('search finds files and folders by substring and wildcards, and opens their
   await q.focus();
   await page.keyboard.press('Escape');
   assert.equal(await q.inputValue(), '');
-  await page.waitForFunction(() => document.querySelector('#qinfo').textContent === '');
+  await page.waitForFunction(() => document.querySelector('#qinfo').dataset.query === '');
   assert.deepEqual(await listNames(page), ['bottom.txt']);
   assert.deepEqual(problems, []);
 });
@@ -250,7 +251,7 @@ test('keyboard moves through tree and list with a visible focus', async (t) => {
   // "/" jumps to the search box; arrow down moves into the results.
   await page.keyboard.press('/');
   await page.keyboard.type('notes');
-  await page.waitForFunction(() => document.querySelector('#qinfo').textContent !== '');
+  await page.waitForFunction(() => document.querySelector('#qinfo').dataset.query === 'notes');
   await page.keyboard.press('ArrowDown');
   await page.keyboard.press('Enter');
   assert.equal(await hash(page), '#/');
@@ -270,13 +271,11 @@ test('CSV export of the listing and of the search results', async (t) => {
   assert.equal(csv.text, '\ufeff类型,名称,所在文件夹,大小（字节）,修改时间,文件数\r\n'
     + '文件夹,Live,C:/Data/Music,3000000,2018/12/2 20:15:07,1\r\n'
     + '文件,song.mp3,C:/Data/Music,4000000,2018/12/2 20:14:59,\r\n');
-  await page.locator('#q').fill("'");
-  await page.waitForFunction(() => document.querySelector('#qinfo').textContent !== '');
+  await searchFor(page, "'");
   csv = await download();
   assert.equal(csv.name, "搜索-'.csv");
   assert.equal(csv.text.split('\r\n')[1], "文件,it's here.txt,C:/Data,13,2018/12/7 7:07:07,");
-  await page.locator('#q').fill('r');
-  await page.waitForFunction(() => /找到 \d+ 项/.test(document.querySelector('#qinfo').textContent));
+  await searchFor(page, 'r');
   await page.locator('#thead button', { hasText: '大小' }).click();
   csv = await download();
   const lines = csv.text.split('\r\n');

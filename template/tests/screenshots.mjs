@@ -2,7 +2,7 @@
 // person to look at (not a test):  node tests/screenshots.mjs [OUT-DIR]
 import { mkdirSync } from 'node:fs';
 import { join } from 'node:path';
-import { makePage, tempDir, launch, openPage } from './support.mjs';
+import { makePage, tempDir, launch, openPage, searchFor } from './support.mjs';
 import { richTree } from './fixtures.mjs';
 
 const out = process.argv[2] || 'screenshots';
@@ -48,8 +48,7 @@ try {
       locale: s.locale, colorScheme: s.scheme, viewport: s.viewport || { width: 1366, height: 820 },
     });
     if (s.query) {
-      await p.page.locator('#q').fill(s.query);
-      await p.page.waitForFunction(() => document.querySelector('#qinfo').textContent !== '');
+      await searchFor(p.page, s.query);
     }
     if (s.name.includes('projects')) {
       await p.page.locator('#list').focus();

@@ -135,3 +135,15 @@ export async function rowTexts(page, host, cell = null) {
       : r.children[cell].textContent));
   }, { host, cell });
 }
+
+// Types a query and waits until the page has answered that very query.
+export async function searchFor(page, q) {
+  await page.locator('#q').fill(q);
+  await page.waitForFunction((q) => document.querySelector('#qinfo').dataset.query === q, q);
+}
+
+// Waits for the folder whose breadcrumb ends in `name` (after history moves,
+// which the page follows on its hashchange event).
+export async function waitForFolder(page, name) {
+  await page.waitForFunction((n) => document.querySelector('#crumbs .here')?.textContent === n, name);
+}
