@@ -170,6 +170,15 @@ test('search finds files and folders by substring and wildcards, and opens their
   assert.deepEqual(r.names, ['IMG_0001.JPG', 'IMG_0002.jpg']);
   r = await search('*.txt');
   assert.equal(r.info, '找到 9 项');
+  // Prefixes and suffixes, at the first and the last name of the whole tree too.
+  r = await search('FILE*');
+  assert.deepEqual(r.names, ['file 10.txt', 'file 9.txt']);
+  r = await search('&amp;*');
+  assert.deepEqual(r.names, ['&amp;literal.txt']);
+  r = await search('*册');
+  assert.deepEqual(r.names, ['相册']);
+  r = await search('*');
+  assert.equal(r.info, '找到 38 项');
   r = await search('r&d');
   assert.deepEqual(r.names, ['R&D', 'R&D report.pdf']);
   r = await search('报告');
