@@ -240,6 +240,13 @@ test('keyboard moves through tree and list with a visible focus', async (t) => {
   assert.equal(await hash(page), '#/Music');
   await page.keyboard.press('ArrowLeft');
   assert.deepEqual((await treeNames(page)).slice(5, 7), ['Music', 'NoTime']);
+  // Opening a folder above with the mouse leaves the cursor on Music.
+  await page.locator('#tree .vrow:visible', { hasText: 'Deep' }).locator('.tw').click();
+  await page.locator('#tree').focus();
+  await page.keyboard.press('ArrowDown');
+  assert.equal(await hash(page), '#/NoTime');
+  await page.keyboard.press('ArrowUp');
+  assert.equal(await hash(page), '#/Music');
   // The focused row carries a ring.
   const ring = await page.locator('#tree .vrow.active').evaluate((r) => getComputedStyle(r).boxShadow);
   assert.match(ring, /inset/);
