@@ -1,0 +1,337 @@
+// The file-system primitives on POSIX. They answer as Windows would: a
+// symbolic link is a reparse point (with the directory attribute when it
+// leads to a directory), times are FILETIMEs, errors are Windows codes.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "scan/file_system.h"
+
+namespace ostrivel {
+namespace {
+
+constexpr uint32_t kAttrNormal = 0x80;
+constexpr uint32_t kErrorNotEnoughMemory = 8;
+constexpr uint32_t kErrorInvalidParameter = 87;
+constexpr uint32_t kErrorCantResolveFilename = 1921;
+// Windows sets this bit in codes that are not its own; here it carries an
+// errno that has no Windows counterpart the logic tests for.
+constexpr uint32_t kErrnoCode = 0x20000000;
+
+constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
+constexpr int64_t kTicksPerSecond = 10000000;
+
+// The one place where errno becomes a Windows error code.
+uint32_t WindowsError(int error) {
+  switch (error) {
+    case 0:
+      return 0;
+    case ENOENT:
+      return kErrorFileNotFound;
+    case ENOTDIR:
+      return kErrorPathNotFound;
+    case EACCES:
+    case EPERM:
+      return kErrorAccessDenied;
+    case ENAMETOOLONG:
+      return kErrorFilenameExcedRange;
+    case ELOOP:
+      return kErrorCantResolveFilename;
+    case EILSEQ:
+      return kErrorInvalidName;
+    case EBUSY:
+    case ETXTBSY:
+      return kErrorSharingViolation;
+    case ENOMEM:
+      return kErrorNotEnoughMemory;
+    case EINVAL:
+      return kErrorInvalidParameter;
+    case ENOMEDIUM:
+      return kErrorNotReady;
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+      return kErrorBadNetPath;
+    default:
+      return kErrnoCode | static_cast<uint32_t>(error);
+  }
+}
+
+// The errno that a Windows code stands for, for its text.
+int ErrnoOf(uint32_t code) {
+  if ((code & kErrnoCode) != 0) return static_cast<int>(code & ~kErrnoCode);
+  switch (code) {
+    case kErrorFileNotFound:
+      return ENOENT;
+    case kErrorPathNotFound:
+      return ENOTDIR;
+    case kErrorAccessDenied:
+      return EACCES;
+    case kErrorFilenameExcedRange:
+      return ENAMETOOLONG;
+    case kErrorCantResolveFilename:
+      return ELOOP;
+    case kErrorInvalidName:
+      return EINVAL;
+    case kErrorSharingViolation:
+      return EBUSY;
+    case kErrorNotEnoughMemory:
+      return ENOMEM;
+    case kErrorInvalidParameter:
+      return EINVAL;
+    case kErrorNotReady:
+      return ENOMEDIUM;
+    case kErrorBadNetPath:
+      return EHOSTUNREACH;
+    default:
+      return 0;
+  }
+}
+
+// A path as the system takes it; false for one that holds U+0000, which a C
+// string would silently cut short.
+bool NativePath(const Text& path, std::string& native) {
+  if (path.find(u'\0') != Text::npos) return false;
+  native = ToUtf8Lossless(path);
+  return true;
+}
+
+uint64_t FileTimeOf(const struct timespec& t) {
+  const int64_t seconds = static_cast<int64_t>(t.tv_sec) + kSecondsFrom1601To1970;
+  if (seconds < 0) return 0;
+  return static_cast<uint64_t>(seconds) * kTicksPerSecond + static_cast<uint64_t>(t.tv_nsec) / 100;
+}
+
+FileId IdOf(const struct stat& st) {
+  return FileId{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+// Attributes of an lstat result. `followed` is the stat of what a link leads
+// to, when it leads anywhere.
+uint32_t AttributesOf(const struct stat& own, const struct stat* followed) {
+  if (S_ISLNK(own.st_mode)) {
+    return kAttrReparsePoint |
+           (followed != nullptr && S_ISDIR(followed->st_mode) ? kAttrDirectory : 0);
+  }
+  return S_ISDIR(own.st_mode) ? kAttrDirectory : kAttrNormal;
+}
+
+// A search entry from the folder's descriptor: one fstatat of the entry, and a
+// second only for a symbolic link, to see where it leads.
+bool EntryAt(int folder, const char* name, SearchEntry& entry) {
+  struct stat own;
+  if (fstatat(folder, name, &own, AT_SYMLINK_NOFOLLOW) != 0) return false;  // gone meanwhile
+  struct stat followed;
+  const bool isLink = S_ISLNK(own.st_mode);
+  const bool leads = isLink && fstatat(folder, name, &followed, 0) == 0;
+  entry.attributes = AttributesOf(own, leads ? &followed : nullptr);
+  entry.writeTime = FileTimeOf(own.st_mtim);
+  // A link has no data of its own (as Windows reports one); other non-regular
+  // entries have no size that means anything.
+  const uint64_t size = S_ISREG(own.st_mode) ? static_cast<uint64_t>(own.st_size) : 0;
+  entry.sizeHigh = static_cast<uint32_t>(size >> 32);
+  entry.sizeLow = static_cast<uint32_t>(size);
+  entry.name = FromUtf8Lossless(name);
+  entry.id.reset();
+  if (S_ISDIR(own.st_mode)) {
+    entry.id = IdOf(own);
+  } else if (leads && S_ISDIR(followed.st_mode)) {
+    entry.id = IdOf(followed);
+  }
+  return true;
+}
+
+class PosixSearch : public DirectorySearch {
+ public:
+  explicit PosixSearch(DIR* dir) : dir_(dir) {}
+  ~PosixSearch() override { closedir(dir_); }
+
+  bool Next(SearchEntry& entry) override {
+    for (;;) {
+      errno = 0;
+      const dirent* d = readdir(dir_);
+      if (d == nullptr) return false;  // the end, or an error: both end the search
+      if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) continue;
+      if (EntryAt(dirfd(dir_), d->d_name, entry)) return true;
+    }
+  }
+
+ private:
+  DIR* dir_;
+};
+
+class PosixFileSystem : public FileSystem {
+ public:
+  PathStyle Style() const override { return PathStyle::Posix; }
+
+  std::unique_ptr<DirectorySearch> SearchFolder(const Text& pattern, SearchEntry& first) override {
+    if (pattern.empty() || pattern.back() != u'*') return nullptr;
+    Text folder = pattern.substr(0, pattern.size() - 1);
+    if (folder.empty()) folder = u".";
+    std::string native;
+    if (!NativePath(folder, native)) return nullptr;
+    const int fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    DIR* dir = fdopendir(fd);
+    if (dir == nullptr) {
+      close(fd);
+      return nullptr;
+    }
+    auto search = std::make_unique<PosixSearch>(dir);
+    // As FindFirstFileW: a folder with nothing in it matches nothing.
+    if (!search->Next(first)) return nullptr;
+    return search;
+  }
+
+  bool FindEntry(const Text& path, SearchEntry& entry) override {
+    std::string native;
+    if (!NativePath(path, native) || native.empty() || native.back() == '/') return false;
+    if (!EntryAt(AT_FDCWD, native.c_str(), entry)) return false;
+    const size_t slash = native.rfind('/');
+    entry.name = FromUtf8Lossless(slash == std::string::npos ? native : native.substr(slash + 1));
+    entry.id.reset();
+    return true;
+  }
+
+  bool GetAttributes(const Text& path, uint32_t& attributes, uint32_t& error) override {
+    AttributeData data;
+    if (!Attributes(path, data, error)) return false;
+    attributes = data.attributes;
+    return true;
+  }
+
+  bool GetAttributeData(const Text& path, AttributeData& data) override {
+    uint32_t error = 0;
+    return Attributes(path, data, error);
+  }
+
+  bool OpenFollowingLinks(const Text& path, uint32_t& error) override {
+    std::string native;
+    if (!NativePath(path, native)) {
+      error = kErrorInvalidName;
+      return false;
+    }
+    struct stat st;
+    if (stat(native.c_str(), &st) != 0) {
+      error = WindowsError(errno);
+      return false;
+    }
+    return true;
+  }
+
+  Text FullPath(const Text& path, uint32_t& error) override {
+    error = 0;
+    // An empty path names nothing, as for realpath.
+    if (path.empty()) {
+      error = kErrorFileNotFound;
+      return Text();
+    }
+    if (path.find(u'\0') != Text::npos) {
+      error = kErrorInvalidName;
+      return Text();
+    }
+    if (path[0] == u'/') return path;
+    std::string cwd(256, '\0');
+    while (getcwd(cwd.data(), cwd.size()) == nullptr) {
+      if (errno != ERANGE) {
+        error = WindowsError(errno);
+        return Text();
+      }
+      cwd.resize(cwd.size() * 2);
+    }
+    cwd.resize(std::strlen(cwd.c_str()));
+    Text full = FromUtf8Lossless(cwd);
+    if (full.empty() || full.back() != u'/') full += u'/';
+    return full + path;
+  }
+
+  VolumeCheck ExamineVolume(const Text&, uint32_t& error) override {
+    // Every POSIX file system has symbolic links, and finding a link's target
+    // needs nothing of the volume.
+    error = 0;
+    return VolumeCheck::SupportsReparsePoints;
+  }
+
+  bool FinalPath(const Text& path, Text& target) override {
+    std::string native;
+    if (!NativePath(path, native)) return false;
+    char* resolved = realpath(native.c_str(), nullptr);
+    if (resolved == nullptr) return false;
+    target = FromUtf8Lossless(resolved);
+    free(resolved);
+    return true;
+  }
+
+  bool Identity(const Text& path, FileId& id) override {
+    std::string native;
+    struct stat st;
+    if (!NativePath(path, native) || stat(native.c_str(), &st) != 0) return false;
+    id = IdOf(st);
+    return true;
+  }
+
+  bool FileTimeToLocalFields(uint64_t fileTime, CalendarFields& fields) override {
+    // FILETIMEs from 2^63 on are rejected by the Windows conversions.
+    if (fileTime >= (1ULL << 63)) return false;
+    const time_t seconds = static_cast<time_t>(static_cast<int64_t>(fileTime / kTicksPerSecond) -
+                                               kSecondsFrom1601To1970);
+    struct tm tm;
+    if (localtime_r(&seconds, &tm) == nullptr) return false;
+    const int64_t local = static_cast<int64_t>(fileTime) + tm.tm_gmtoff * kTicksPerSecond;
+    if (local < 0 || static_cast<uint64_t>(local) >= (1ULL << 63)) return false;
+    fields.year = tm.tm_year + 1900;
+    fields.month = tm.tm_mon + 1;
+    fields.day = tm.tm_mday;
+    fields.hour = tm.tm_hour;
+    fields.minute = tm.tm_min;
+    fields.second = tm.tm_sec > 59 ? 59 : tm.tm_sec;  // a leap second
+    fields.millisecond = static_cast<int>((fileTime % kTicksPerSecond) / 10000);
+    fields.dayOfWeek = tm.tm_wday;
+    return true;
+  }
+
+  Text ErrorText(uint32_t code) override {
+    const int e = ErrnoOf(code);
+    if (e == 0) return u"System error " + Decimal(code);
+    char buffer[256];
+    const char* text = strerror_r(e, buffer, sizeof buffer);
+    Text result = FromUtf8Lossless(text);
+    while (!result.empty() && (result.back() <= u' ' || result.back() == u'.')) result.pop_back();
+    return result;
+  }
+
+ private:
+  bool Attributes(const Text& path, AttributeData& data, uint32_t& error) {
+    std::string native;
+    if (!NativePath(path, native)) {
+      error = kErrorInvalidName;
+      return false;
+    }
+    struct stat own;
+    if (lstat(native.c_str(), &own) != 0) {
+      error = WindowsError(errno);
+      return false;
+    }
+    struct stat followed;
+    const bool leads = S_ISLNK(own.st_mode) && stat(native.c_str(), &followed) == 0;
+    data.attributes = AttributesOf(own, leads ? &followed : nullptr);
+    data.writeTime = FileTimeOf(own.st_mtim);
+    return true;
+  }
+};
+
+}  // namespace
+
+FileSystem& SystemFileSystem() {
+  static PosixFileSystem fileSystem;
+  return fileSystem;
+}
+
+}  // namespace ostrivel
