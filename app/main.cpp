@@ -7,7 +7,14 @@
 #include "app/program_text.h"
 #include "app/unit1.h"
 #include "app/win_text.h"
+#include "core/clock.h"
 #include "core/windows.h"
+#include "page/date_time.h"
+#include "page/locale_source.h"
+#include "page/text_file.h"
+#include "scan/collation.h"
+#include "scan/file_system.h"
+#include "scan/listing_run.h"
 
 using namespace ostrivel;
 
@@ -24,15 +31,23 @@ int StartFailed(const Text& title, std::exception_ptr failure) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   const Text modulePath = ModuleFileName();
+  std::unique_ptr<RegionalSettings> regional;
+  std::unique_ptr<Collation> collation;
   std::unique_ptr<TApplication> app;
   std::unique_ptr<SystemDialogs> dialogs;
   std::unique_ptr<TForm1> form;
   try {
+    // The regional settings come first: every time text of a run uses them.
+    regional = std::make_unique<RegionalSettings>(SystemLocaleSource());
+    collation = MakeUserCollation();
     app = std::make_unique<TApplication>(modulePath);
+    app->SetSettingsChanged([r = regional.get()] { r->Refresh(); });
     app->Initialize();
     app->HideFromTaskbar();
     dialogs = std::make_unique<SystemDialogs>(*app);
-    form = std::make_unique<TForm1>(*app, *dialogs);
+    const ListingServices services{SystemFileSystem(), *collation, SystemTextFiles(), SystemClock(),
+                                   *regional};
+    form = std::make_unique<TForm1>(*app, *dialogs, services);
     form->Create();
     app->SetKeyPreview([f = form.get()](const MSG& msg) { return f->DialogKey(msg); });
     form->Show(showCommand);

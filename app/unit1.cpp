@@ -53,8 +53,8 @@ Text TForm1::AboutText() {
   return U("借鉴经典设计，欢迎来论坛 https://forum.vantreth.example/");
 }
 
-TForm1::TForm1(TApplication& app, Dialogs& dialogs, LoadDpi loadDpi)
-    : app_(app), dialogs_(dialogs), loadDpi_(std::move(loadDpi)) {
+TForm1::TForm1(TApplication& app, Dialogs& dialogs, ListingServices services, LoadDpi loadDpi)
+    : app_(app), dialogs_(dialogs), services_(services), loadDpi_(std::move(loadDpi)) {
   placed_ = {{
       {&lbl1_, {3, 19, 52, 13}, true},
       {&lbl2_, {3, 59, 52, 13}, true},
@@ -282,16 +282,27 @@ void TForm1::btnOpenClick(HWND) {
   SetText(edttitle_, folder + U(" 快照"));
 }
 
-void TForm1::btnSaveClick(HWND) { BuildListing(); }
-
-void TForm1::FormShow(HWND) {
-  listsExist_ = true;
-  appDir_ = FolderOfPath(ModuleFileName());
+void TForm1::btnSaveClick(HWND) {
+  // The pump inside a run can bring a second press here. The run in progress
+  // owns the shared lists, so this one is refused, audibly: the button looks
+  // pressable, and silence would leave the user wondering whether it was.
+  if (run_ && run_->InProgress()) {
+    MessageBeep(MB_OK);
+    return;
+  }
+  BuildListing();
 }
 
-void TForm1::FormDestroy(HWND) { listsExist_ = false; }
+void TForm1::FormShow(HWND) {
+  appDir_ = FolderOfPath(ModuleFileName());
+  run_ = std::make_unique<ListingRun>(services_, appDir_);
+}
 
-void TForm1::BuildListing() {}
+void TForm1::FormDestroy(HWND) { run_.reset(); }
+
+void TForm1::BuildListing() {
+  if (run_) run_->BuildListing(*this);
+}
 
 // ---- what the listing run asks of the window
 

@@ -12,6 +12,7 @@
 #include "app/win_handles.h"
 #include "core/text.h"
 #include "core/windows.h"
+#include "scan/listing_run.h"
 #include "scan/listing_ui.h"
 
 namespace ostrivel {
@@ -21,7 +22,9 @@ class TForm1 final : public ListingUi {
   // The DPI the window is scaled to while it is loaded; tests give their own.
   using LoadDpi = std::function<int(HWND)>;
 
-  TForm1(TApplication& app, Dialogs& dialogs, LoadDpi loadDpi = LoadDpiOfWindow);
+  // `services` reach the listing run, which FormShow creates.
+  TForm1(TApplication& app, Dialogs& dialogs, ListingServices services,
+         LoadDpi loadDpi = LoadDpiOfWindow);
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
   ~TForm1() override;
@@ -35,7 +38,8 @@ class TForm1 final : public ListingUi {
   // FormDestroy, then the window and its controls go.
   void Destroy();
 
-  // The event handlers; none uses its sender.
+  // The event handlers; none uses its sender. A press of the create button
+  // while a run is in progress is refused with a beep.
   void btnOpenClick(HWND sender);
   void btnSaveClick(HWND sender);
   void FormShow(HWND sender);
@@ -68,7 +72,8 @@ class TForm1 final : public ListingUi {
   int FontHeight() const { return fontHeight_; }
   HFONT Font() const { return font_.Get(); }
   const Text& AppDir() const { return appDir_; }
-  bool ListsExist() const { return listsExist_; }
+  // The run and its shared lists, from FormShow to FormDestroy.
+  ListingRun* Run() const { return run_.get(); }
 
   // The About text, one line.
   static Text AboutText();
@@ -109,6 +114,7 @@ class TForm1 final : public ListingUi {
 
   TApplication& app_;
   Dialogs& dialogs_;
+  ListingServices services_;
   LoadDpi loadDpi_;
 
   HWND handle_ = nullptr;
@@ -125,7 +131,7 @@ class TForm1 final : public ListingUi {
   bool shown_ = false;
 
   Text appDir_;
-  bool listsExist_ = false;
+  std::unique_ptr<ListingRun> run_;
 };
 
 }  // namespace ostrivel

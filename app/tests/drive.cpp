@@ -57,7 +57,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (command == L"get" && argc == 3) {
-    Print(WindowText(Control(form, _wtoi(argv[2]))));
+    Print(RemoteText(Control(form, _wtoi(argv[2]))));
     return 0;
   }
   if (command == L"click" && argc == 3) {
@@ -71,7 +71,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"wait-dialog") {
     HWND dialog = WaitFor([form] { return Dialog(form); }, Seconds(argc, argv, 2, 30));
     if (!dialog) return 1;
-    Print(WindowText(dialog));
+    Print(RemoteText(dialog));
     for (const Text& text : StaticTexts(dialog)) Print(text);
     return 0;
   }

@@ -29,6 +29,17 @@ inline HWND WaitFor(const std::function<HWND()>& found, std::chrono::millisecond
   }
 }
 
+// The text of a window of another process. GetWindowTextW does not ask such
+// a window (it reads the caption Windows keeps, which an edit box does not
+// update), so WM_GETTEXT is sent instead.
+inline Text RemoteText(HWND window) {
+  const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+  const auto copied =
+      SendMessageW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+  return FromW(buffer.data(), static_cast<size_t>(copied));
+}
+
 inline DWORD ProcessOf(HWND window) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
@@ -89,7 +100,7 @@ inline std::vector<HWND> Descendants(HWND window) {
 inline std::vector<Text> StaticTexts(HWND dialog) {
   std::vector<Text> texts;
   for (HWND child : Descendants(dialog)) {
-    if (ClassName(child) == U("Static")) texts.push_back(WindowText(child));
+    if (ClassName(child) == U("Static")) texts.push_back(RemoteText(child));
   }
   return texts;
 }

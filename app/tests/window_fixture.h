@@ -14,6 +14,10 @@
 #include "app/unit1.h"
 #include "app/win_text.h"
 #include "core/error.h"
+#include "page/date_time.h"
+#include "tests/fake_file_system.h"
+#include "tests/fake_text_files.h"
+#include "tests/listing_fakes.h"
 
 namespace ostrivel::testing {
 
@@ -63,6 +67,11 @@ inline const char* kTestModulePath = "C:\\Program Files\\Vantreth\\OSTRIVEL.EXE"
 
 class WindowTest : public ::testing::Test {
  protected:
+  WindowTest() {
+    SetPlainDateFormats(locale);
+    regional = std::make_unique<RegionalSettings>(locale);
+  }
+
   void SetUp() override { Build(kDesignDpi); }
   void TearDown() override {
     if (form) form->Destroy();
@@ -84,7 +93,8 @@ class WindowTest : public ::testing::Test {
     app->SetErrorBox([this](HWND owner, const Text& text, const Text& caption) {
       errorBoxes.push_back({owner, text, caption, owner && IsWindowEnabled(owner) != FALSE});
     });
-    form = std::make_unique<TForm1>(*app, dialogs, [loadDpi](HWND) { return loadDpi; });
+    const ListingServices services{fs, collation, textFiles, clock, *regional};
+    form = std::make_unique<TForm1>(*app, dialogs, services, [loadDpi](HWND) { return loadDpi; });
     form->Create();
     app->SetKeyPreview([f = form.get()](const MSG& msg) { return f->DialogKey(msg); });
     form->Show(SW_SHOWNORMAL);
@@ -113,6 +123,14 @@ class WindowTest : public ::testing::Test {
     SendMessageW(button, BM_CLICK, 0, 0);
     Pump();
   }
+
+  // What the listing run works on: all in memory.
+  FakeFileSystem fs;
+  FakeTextFiles textFiles;
+  PlainCollation collation;
+  ScriptedClock clock;
+  TableLocaleSource locale;
+  std::unique_ptr<RegionalSettings> regional;
 
   RecordingDialogs dialogs;
   std::vector<BoxCall> errorBoxes;

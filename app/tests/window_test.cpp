@@ -409,12 +409,14 @@ TEST_F(WindowTest, ListingUiReadsTheEditBoxes) {
   EXPECT_EQ(dialogs.messageBoxes[0].caption, U("操作完成"));
 }
 
-TEST_F(WindowTest, FormShowRecordsTheProgramFolder) {
-  EXPECT_TRUE(form->ListsExist());
+TEST_F(WindowTest, FormShowMakesTheRunAndRecordsTheProgramFolder) {
+  ASSERT_NE(form->Run(), nullptr);
   const Text module = ModuleFileName();
   EXPECT_EQ(form->AppDir(), module.substr(0, module.rfind(u'\\') + 1));
+  EXPECT_EQ(form->Run()->AppDir, form->AppDir());
+  EXPECT_EQ(form->Run()->DirList.Count(), 0);
   form->Destroy();
-  EXPECT_FALSE(form->ListsExist());
+  EXPECT_EQ(form->Run(), nullptr) << "FormDestroy frees the lists";
   form.reset();
 }
 
