@@ -123,10 +123,10 @@ class ProgramTest : public ::testing::Test {
     RemoveTree(source_);
   }
 
-  ProgramWindows Start() {
+  ProgramWindows Start(WORD showCommand = SW_SHOWNORMAL) {
     STARTUPINFOW startup{sizeof startup};
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
+    startup.wShowWindow = showCommand;
     std::wstring commandLine = L"\"" + std::wstring(W(exe_)) + L"\"";
     if (!CreateProcessW(W(exe_), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         W(folder_), &startup, &process_)) {
@@ -300,6 +300,36 @@ TEST_F(ProgramTest, AFailingRunShowsTheFailureBoxAndTheProgramGoesOn) {
   EXPECT_TRUE(Pages().empty()) << "no page";
   PostMessageW(w.form, WM_CLOSE, 0, 0);
   EXPECT_EQ(ExitCode(), 0);
+}
+
+TEST_F(ProgramTest, OpensMaximisedOrMinimisedAsItWasStarted) {
+  struct Row {
+    WORD command;
+    const char* name;
+    bool zoomed, iconic;
+  };
+  const Row rows[] = {
+      {SW_SHOWMAXIMIZED, "maximised", true, false},
+      {SW_SHOWMINNOACTIVE, "minimised", false, true},
+      {SW_SHOWNOACTIVATE, "any other: normal", false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const ProgramWindows w = Start(row.command);
+    ASSERT_TRUE(w.form);
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          return IsZoomed(w.form) == row.zoomed && IsIconic(w.form) == row.iconic ? w.form
+                                                                                  : nullptr;
+        },
+        10s))
+        << "zoomed " << IsZoomed(w.form) << " iconic " << IsIconic(w.form);
+    PostMessageW(w.form, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ExitCode(), 0);
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+    process_ = {};
+  }
 }
 
 // The resources built into the program: icon sizes, manifest, version.

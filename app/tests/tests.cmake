@@ -44,3 +44,8 @@ target_link_libraries(ostrivel_drive PRIVATE ostrivel_core comctl32 user32)
 ostrivel_gui_test(app_screenshots LOCALE zh_CN.UTF-8
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/screenshots.sh $<TARGET_FILE:Ostrivel>
           $<TARGET_FILE:ostrivel_drive> ${CMAKE_CURRENT_BINARY_DIR}/screenshots)
+
+# Nothing that older Windows lacks is imported.
+find_program(OSTRIVEL_OBJDUMP x86_64-w64-mingw32-objdump REQUIRED)
+add_test(NAME app_imports
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/imports.sh ${OSTRIVEL_OBJDUMP} $<TARGET_FILE:Ostrivel>)

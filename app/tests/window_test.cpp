@@ -468,6 +468,16 @@ TEST_F(WindowTest, FailureInAHandlerIsBoxedAndTheLoopGoesOn) {
   EXPECT_TRUE(IsWindow(form->Handle())) << "closing only marks the end";
 }
 
+TEST_F(WindowTest, WithNoActiveWindowTheApplicationWindowOwnsTheFailureBox) {
+  ShowWindow(form->Handle(), SW_HIDE);
+  Pump();
+  ASSERT_EQ(GetActiveWindow(), nullptr);
+  app->HandleException(std::make_exception_ptr(Error(U("后台失败"))));
+  ASSERT_EQ(errorBoxes.size(), 1u);
+  EXPECT_EQ(errorBoxes[0].owner, GetLastActivePopup(app->Handle()));
+  EXPECT_EQ(errorBoxes[0].text, U("后台失败."));
+}
+
 TEST_F(WindowTest, FailureInsideThePumpNeverReachesItsCaller) {
   RecordingDialogs::Answer failing;
   failing.during = [] { throw std::runtime_error("disk gone"); };
