@@ -182,13 +182,15 @@ void TForm1::SetClientSize(int width, int height) {
 }
 
 void TForm1::ApplyFont() {
-  font_.Reset(CreateFontW(fontHeight_, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+  FontHandle fresh(CreateFontW(fontHeight_, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                               DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
   for (HWND control :
        {pgc1_, ts1_, ts2_, lbl1_, lbl2_, btnOpen_, btnSave_, edtdir_, edttitle_, pnl1_}) {
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fresh.Get()), TRUE);
   }
+  // The old font goes only once no control uses it any more.
+  font_ = std::move(fresh);
 }
 
 void TForm1::PlaceControls() {
