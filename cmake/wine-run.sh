@@ -29,4 +29,9 @@ if [ ! -f "$WINEPREFIX/.ostrivel-ready" ]; then
   ) 9>"$WINEPREFIX.lock"
 fi
 "$WINESERVER" -p30 2>/dev/null || true
+# The session's services (services.exe, explorer...) outlive the program and
+# keep the standard handles they inherit, so ctest would wait for them (until
+# the server exits, 30 s later). Start them from a process whose handles lead
+# nowhere; with a session already running this costs a fraction of a second.
+"$WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 exec "$WINE" "$exe" "$@"
