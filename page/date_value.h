@@ -32,7 +32,7 @@ double CurrentDateTime(Clock& clock);
 struct SplitDateTime {
   int year = 0, month = 0, day = 0;
   int hour = 0, minute = 0, second = 0, millisecond = 0;
-  int dayOfWeek = 1;  // 1 = Sunday ... 7 = Saturday
+  int dayOfWeek = 1;   // 1 = Sunday ... 7 = Saturday
   bool valid = false;  // false when the value lies outside years 1 to 9999 or is not finite
 };
 SplitDateTime SplitValue(double value);

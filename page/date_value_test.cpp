@@ -21,7 +21,7 @@ TEST(DateValue, DayNumbers) {
 }
 
 TEST(DateValue, InvalidPartsRaise) {
-  const int bad[][3] = {{0, 1, 1}, {10000, 1, 1}, {2018, 13, 1}, {2018, 0, 1},
+  const int bad[][3] = {{0, 1, 1},     {10000, 1, 1}, {2018, 13, 1}, {2018, 0, 1},
                         {2018, 2, 29}, {1900, 2, 29}, {2018, 4, 31}, {2018, 1, 0}};
   for (const auto& b : bad) {
     SCOPED_TRACE(testing::Message() << b[0] << "-" << b[1] << "-" << b[2]);
@@ -72,8 +72,12 @@ TEST(DateValue, SplitTable) {
 }
 
 TEST(DateValue, SplitOutsideTheCalendarIsInvalid) {
-  const double cases[] = {std::nan(""), std::numeric_limits<double>::infinity(),
-                          -std::numeric_limits<double>::infinity(), 2958466.0, -693594.0, 1e300,
+  const double cases[] = {std::nan(""),
+                          std::numeric_limits<double>::infinity(),
+                          -std::numeric_limits<double>::infinity(),
+                          2958466.0,
+                          -693594.0,
+                          1e300,
                           -1e300};
   for (double v : cases) {
     SCOPED_TRACE(v);
