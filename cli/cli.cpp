@@ -105,7 +105,13 @@ bool ParseArguments(const std::vector<Text>& args, Options& options, Text& probl
     return false;
   }
   options.source = operands[0];
-  if (operands.size() == 2) options.outputFolder = operands[1];
+  if (operands.size() == 2) {
+    if (operands[1].empty()) {
+      problem = u"OUTPUT-FOLDER is empty";
+      return false;
+    }
+    options.outputFolder = operands[1];
+  }
   return true;
 }
 
@@ -158,10 +164,7 @@ class CliUi : public ListingUi {
       started_ = true;
       startTick_ = now - progress.elapsedMs;
     }
-    if (drawn_ && static_cast<uint32_t>(now - lastDraw_) < kRedrawMs &&
-        progress.directoriesDone != progress.directoryCount) {
-      return;
-    }
+    if (drawn_ && static_cast<uint32_t>(now - lastDraw_) < kRedrawMs) return;
     Draw(progress.directoriesDone, progress.directoryCount, progress.filesSoFar, now);
   }
 

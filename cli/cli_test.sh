@@ -61,7 +61,7 @@ fields=$(arg_path "$here/testdata/fields.html")
 
 # The worked example: a tree with known sizes and times (TZ is UTC).
 root="$work/快照 数据/Data"
-mkdir -p "$root/R&D" "$root/Music/Live" "$work/out" "$work/cwd"
+mkdir -p "$root/R&D" "$root/Music/Live" "$work/输出" "$work/cwd"
 truncate -s 2048 "$root/readme.md"
 truncate -s 120 "$root/notes.txt"
 truncate -s 4000000 "$root/Music/song.mp3"
@@ -73,7 +73,7 @@ TZ=UTC touch -d '2018-12-05 11:02:33' "$root/R&D"
 TZ=UTC touch -d '2018-12-08 09:30:00' "$root"
 
 source_arg=$(arg_path "$root")
-out_arg=$(arg_path "$work/out")
+out_arg=$(arg_path "$work/输出")
 run -q --template "$fields" "$source_arg" "$out_arg"
 expect_eq "worked example: exit status" "$status" 0
 expect_eq "worked example: quiet standard error" "$err" ""
@@ -102,7 +102,7 @@ else
   expect_eq "worked example: [APP VER]" "$(field 'APP VER' "$page")" 1.0
   expect_eq "worked example: [APP LINK]" "$(field 'APP LINK' "$page")" https://forum.vantreth.example/
   expect_eq "worked example: [LINK FILES]" "$(field 'LINK FILES' "$page")" false
-  expect_eq "worked example: [LINK ROOT]" "$(grep -c '^LINK ROOT=$' "$page")" 1
+  expect_eq "worked example: [LINK ROOT]" "$(grep -c $'^LINK ROOT=\r$' "$page")" 1
   # The template's encoding and line ends carried into the page.
   expect_eq "worked example: UTF-8 mark" "$(head -c 3 "$page" | od -An -tx1 | tr -d ' ')" efbbbf
   expect_eq "worked example: CR LF after every line" \

@@ -9,7 +9,12 @@ if [ -z "${WINEPREFIX:-}" ]; then
   dir=$(cd "$(dirname "$exe")" && pwd)
   while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
   [ -f "$dir/CMakeCache.txt" ] || dir=$(cd "$(dirname "$exe")" && pwd)
-  export WINEPREFIX="$dir/wineprefix"
+  # Wine rewrites the prefix's regional settings whenever a process starts
+  # under another locale, so each locale gets a prefix of its own.
+  case "${LANG:-C}" in
+    C | C.* | POSIX | en_US.UTF-8 | en_US.utf8) export WINEPREFIX="$dir/wineprefix" ;;
+    *) export WINEPREFIX="$dir/wineprefix-${LANG%%.*}" ;;
+  esac
 fi
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
@@ -20,13 +25,28 @@ if [ ! -f "$WINEPREFIX/.ostrivel-ready" ]; then
   (
     flock 9
     if [ ! -f "$WINEPREFIX/.ostrivel-ready" ]; then
-      "$WINE" wineboot -i >/dev/null 2>&1 || true
+      "$WINE" wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
       # Debian's Wine has no Tahoma: map it to a CJK font so Chinese captions render.
-      "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /t REG_SZ /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
-      "$WINESERVER" -w
+      "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /t REG_SZ /d 'WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1 9>&- || true
+      "$WINESERVER" -w 9>&-
       touch "$WINEPREFIX/.ostrivel-ready"
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
-"$WINESERVER" -p30 2>/dev/null || true
+# A server that is already up for this prefix answers on its socket
+# (Debian's Wine keeps it in /tmp/wine-XXXXXX/server-DEV-INODE/).
+server_id="server-$(printf '%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")"
+server_up() { compgen -G "/tmp/wine-*/$server_id/socket" >/dev/null || compgen -G "/tmp/.wine-$(id -u)/$server_id/socket" >/dev/null; }
+if ! server_up; then
+  # Wine's helper processes (services, devices) outlive the program and would
+  # hold the caller's output pipe open until the server exits: start the server
+  # and them once with no standard streams (and without our lock descriptor).
+  (
+    flock 9
+    if ! server_up; then
+      "$WINESERVER" -p30 </dev/null >/dev/null 2>&1 9>&- || true
+      "$WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 9>&- || true
+    fi
+  ) 9>"$WINEPREFIX.lock"
+fi
 exec "$WINE" "$exe" "$@"

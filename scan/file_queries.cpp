@@ -176,12 +176,13 @@ void FileQueries::CheckDirectoryPath(const Text& path) {
 
 namespace {
 
-// One walk of WalkDirectory: the search loop with the stack of folders it is
+// WalkDirectory: the search loop with the stack of folders it is
 // inside, so that a directory link back to one of them, or to any folder
 // above one of them, is seen and not entered.
-class Walk {
+class DirectoryWalk {
  public:
-  Walk(FileQueries& queries, bool recursive, bool wantDirectories, std::vector<Text>& result)
+  DirectoryWalk(FileQueries& queries, bool recursive, bool wantDirectories,
+                std::vector<Text>& result)
       : queries_(queries),
         fs_(queries.Fs()),
         recursive_(recursive),
@@ -190,7 +191,7 @@ class Walk {
 
   // `placed` says the folder's text may not show where it lies: the start,
   // and every folder entered through a link.
-  void Folder(const Text& folder, std::optional<FileId> id, bool placed) {
+  void WalkDirectory(const Text& folder, std::optional<FileId> id, bool placed) {
     SearchEntry entry;
     std::unique_ptr<DirectorySearch> search =
         fs_.SearchFolder(queries_.JoinPath(folder, u"*"), entry);
@@ -240,7 +241,7 @@ class Walk {
       }
       if (LeadsAbove(*id)) return;
     }
-    Folder(path, id, isLink);
+    WalkDirectory(path, id, isLink);
   }
 
   // Whether the identity is that of a folder the walk is inside or of one
@@ -298,7 +299,8 @@ std::vector<Text> FileQueries::List(const Text& folder, bool recursive, Wanted w
   }
   CheckDirectoryPath(checkAbsolute ? absolute : folder);
   std::vector<Text> result;
-  Walk(*this, recursive, wanted == Wanted::Directories, result).Folder(folder, std::nullopt, true);
+  DirectoryWalk(*this, recursive, wanted == Wanted::Directories, result)
+      .WalkDirectory(folder, std::nullopt, true);
   return result;
 }
 

@@ -58,9 +58,12 @@ TEST_F(OddTree, WhatWineReports) {
   // and reparse point; a link to a file as the file; dangling and
   // self-referencing links not at all.
   EXPECT_EQ(RawNames(odd_),
-            (std::vector<std::string>{".", "..", "back\\slash", "bad|dir", "co:lon", "file.txt",
-                                      "filelink", "pipe|file.txt", "plain", "quote\"file.txt",
-                                      "side", "star*dir"}));
+            (std::vector<std::string>{
+                ".",         "..",        "back\\slash",   "bad|dir",   "co:lon",
+                "file.txt",  "filelink",  "pipe|file.txt", "plain",     "quote\"file.txt",
+                "side",      "star*dir",  "star*file",     "starAfile", "starBfile",
+                "starCfile", "starDfile", "starEfile",     "starFfile", "starGfile",
+                "starHfile", "starIfile", "starJfile"}));
   uint32_t attributes = 0, error = 0;
   ASSERT_TRUE(SystemFileSystem().GetAttributes(odd_ + u"\\side", attributes, error));
   EXPECT_EQ(attributes & (kAttrDirectory | kAttrReparsePoint), kAttrDirectory | kAttrReparsePoint);
@@ -77,7 +80,18 @@ TEST_F(OddTree, Listings) {
   EXPECT_EQ(Sorted(queries_.ListSubdirectories(odd_)),
             (std::vector<std::string>{"\\plain", "\\side", "\\star*dir"}));
   EXPECT_EQ(Sorted(queries_.ListFiles(odd_)),
-            (std::vector<std::string>{"\\file.txt", "\\filelink"}));
+            (std::vector<std::string>{"\\file.txt", "\\filelink", "\\star*file", "\\starAfile",
+                                      "\\starBfile", "\\starCfile", "\\starDfile", "\\starEfile",
+                                      "\\starFfile", "\\starGfile", "\\starHfile", "\\starIfile",
+                                      "\\starJfile"}));
+  // The name with a wildcard is looked up as that name, not as a pattern.
+  FileEntry e;
+  ASSERT_TRUE(queries_.LookUpFile(odd_ + u"\\star*file", e));
+  EXPECT_EQ(e.Name, u"star*file");
+  EXPECT_EQ(e.Size, 1);
+  ASSERT_TRUE(queries_.LookUpFile(odd_ + u"\\starJfile", e));
+  EXPECT_EQ(e.Size, 3);
+  EXPECT_FALSE(queries_.LookUpFile(odd_ + u"\\st?r", e));
   auto collation = MakeUserCollation();
   StringList dirList;
   dirList.Add(odd_);

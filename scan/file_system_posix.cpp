@@ -284,8 +284,13 @@ class PosixFileSystem : public FileSystem {
                                                kSecondsFrom1601To1970);
     struct tm tm;
     if (localtime_r(&seconds, &tm) == nullptr) return false;
-    const int64_t local = static_cast<int64_t>(fileTime) + tm.tm_gmtoff * kTicksPerSecond;
-    if (local < 0 || static_cast<uint64_t>(local) >= (1ULL << 63)) return false;
+    // The local FILETIME must lie in the same range.
+    int64_t local = 0;
+    if (__builtin_add_overflow(static_cast<int64_t>(fileTime),
+                               static_cast<int64_t>(tm.tm_gmtoff) * kTicksPerSecond, &local) ||
+        local < 0) {
+      return false;
+    }
     fields.year = tm.tm_year + 1900;
     fields.month = tm.tm_mon + 1;
     fields.day = tm.tm_mday;

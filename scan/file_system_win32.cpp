@@ -124,7 +124,16 @@ class WindowsFileSystem : public FileSystem {
     FindHandle h(FindFirstFileW(Wide(path), &data));
     if (h.get() == INVALID_HANDLE_VALUE) return false;
     FillEntry(data, entry);
-    return true;
+    // A name holding '*' or '?' (Wine shows such Linux names) is taken as a
+    // pattern: the entry must be the one of that very name, not any match.
+    const size_t cut = path.find_last_of(u"\\/");
+    const Text name = cut == Text::npos ? path : path.substr(cut + 1);
+    if (name.find_first_of(u"*?") == Text::npos) return true;
+    for (;;) {
+      if (entry.name == name) return true;
+      if (!FindNextFileW(h.get(), &data)) return false;
+      FillEntry(data, entry);
+    }
   }
 
   bool GetAttributes(const Text& path, uint32_t& attributes, uint32_t& error) override {

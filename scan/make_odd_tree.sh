@@ -10,6 +10,9 @@ mkdir -p 'bad|dir/inner' 'star*dir/inner' 'back\slash/inner' 'co:lon/inner'
 printf 'hello' > file.txt
 printf 'q' > 'quote"file.txt'
 printf 'p' > 'pipe|file.txt'
+# Files that the name 'star*file' matches as a pattern.
+for c in A B C D E F G H I J; do printf 'abc' > "star${c}file"; done
+printf 'x' > 'star*file'
 ln -s file.txt filelink
 ln -s nowhere dangling
 ln -s self self

@@ -30,7 +30,7 @@ for preset in "${presets[@]}"; do
   rm -f "build-${preset}.log"
 done
 # Stop the persistent wineserver of the Windows build's prefix.
-if [ -d build/win64/wineprefix ]; then WINEPREFIX=$PWD/build/win64/wineprefix wineserver -k 2>/dev/null || true; fi
+for p in build/win64/wineprefix*/; do [ -d "$p" ] && WINEPREFIX=$PWD/$p wineserver -k 2>/dev/null; done
 echo "=== summary ($(( $(date +%s) - start )) s in all)"
 printf '  %s\n' "${summary[@]}"
 exit $status

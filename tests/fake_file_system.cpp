@@ -504,8 +504,10 @@ bool FakeFileSystem::FileTimeToLocalFields(uint64_t fileTime, CalendarFields& fi
   if (failedTimes_.count(fileTime) != 0) return false;
   const int64_t offset = static_cast<int64_t>(localOffsetMinutes_) * 600000000;
   if (fileTime >= (1ULL << 63)) return false;
-  const int64_t local = static_cast<int64_t>(fileTime) + offset;
-  if (local < 0) return false;
+  int64_t local = 0;
+  if (__builtin_add_overflow(static_cast<int64_t>(fileTime), offset, &local) || local < 0) {
+    return false;
+  }
   const uint64_t days = static_cast<uint64_t>(local) / kTicksPerDay;
   uint64_t rest = static_cast<uint64_t>(local) % kTicksPerDay;
   CivilFromDays(static_cast<int64_t>(days), fields.year, fields.month, fields.day);
