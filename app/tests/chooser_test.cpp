@@ -24,6 +24,8 @@ struct Seen {
   bool promptShown = false;
   bool formEnabled = true;
   UINT errorMode = 0;
+  int visibleButtons = 0;  // OK and Cancel only: no button for a new folder
+  int visibleEdits = 0;    // no box for typing a path
 };
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM data) {
@@ -101,6 +103,9 @@ class ChooserUser {
     GetWindowRect(dialog, &seen_.dialog);
     for (HWND child : Descendants(dialog)) {
       if (WindowText(child) == prompt) seen_.promptShown = true;
+      if (!IsWindowVisible(child)) continue;
+      if (ClassName(child) == U("Button")) ++seen_.visibleButtons;
+      if (ClassName(child) == U("Edit")) ++seen_.visibleEdits;
     }
     seen_.formEnabled = IsWindowEnabled(form) != FALSE;
     seen_.errorMode = GetErrorMode();
@@ -165,6 +170,8 @@ TEST_F(ChooserTest, OpensAtTheInitialFolderAndReturnsTheChosenPath) {
   EXPECT_EQ(Utf8(seen.selected), "输出");
   EXPECT_EQ(Utf8(folder), Utf8(root_ + U("\\输出"))) << "no trailing backslash";
   EXPECT_TRUE(seen.promptShown) << "the prompt is the instruction text";
+  EXPECT_EQ(seen.visibleButtons, 2);
+  EXPECT_EQ(seen.visibleEdits, 0);
 
   // Centred on the main window's monitor, taskbar area included.
   MONITORINFO monitor{sizeof monitor};

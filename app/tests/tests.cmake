@@ -25,7 +25,7 @@ add_executable(app_window_tests
   ostrivel.rc)
 target_include_directories(app_window_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR})
 target_link_libraries(app_window_tests PRIVATE ostrivel_app ostrivel_testing ${OSTRIVEL_GTEST})
-ostrivel_gui_test(app_window_tests COMMAND $<TARGET_FILE:app_window_tests>)
+ostrivel_gui_test(app_window_tests LOCALE zh_CN.UTF-8 COMMAND $<TARGET_FILE:app_window_tests>)
 
 # The program started as its own process and driven from another.
 add_executable(app_program_tests tests/program_test.cpp)
