@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 want_packages=(
   g++ cmake ninja-build pkg-config libicu-dev googletest libgtest-dev
   mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
-  xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
+  xvfb xauth xdotool x11-utils imagemagick libmagickcore-6.q16-6-extra fonts-wqy-microhei locales
   chromium clang libclang-rt-14-dev tree
 )
 missing=()
