@@ -66,7 +66,6 @@ std::optional<Text> ParentPath(TextView path, PathStyle style) {
   if (style == PathStyle::Posix) {
     rootEnd = 1;
   } else {
-    TextView rest = path;
     size_t skip = 0;
     if (StartsWith(path, kLongUncPrefix)) {
       skip = kLongUncPrefix.size();
@@ -75,7 +74,7 @@ std::optional<Text> ParentPath(TextView path, PathStyle style) {
     } else if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
       skip = 2;
     }
-    rest = path.substr(skip);
+    const TextView rest = path.substr(skip);
     if (rest.size() >= 2 && rest[1] == u':') {
       rootEnd = skip + 3;
     } else if (skip > 0) {
