@@ -61,8 +61,14 @@ std::string ToUtf8Lossless(TextView text) {
   // Written through a pointer into room for the longest result (three bytes
   // per unit at most), then cut to size: no check of the room per byte.
   const size_t n = text.size();
-  std::string out(n * 3, '\0');
-  char* o = out.data();
+  // Short texts (paths, names) go through a buffer on the stack, so that the
+  // result is allocated once at its size.
+  constexpr size_t kShort = 256;
+  char small[kShort * 3];
+  std::string out;
+  if (n > kShort) out.resize(n * 3);
+  char* const begin = n > kShort ? out.data() : small;
+  char* o = begin;
   for (size_t i = 0; i < n; ++i) {
     char32_t cp = text[i];
     if (cp < 0x80) {
@@ -91,7 +97,8 @@ std::string ToUtf8Lossless(TextView text) {
     }
     *o++ = static_cast<char>(0x80 | (cp & 0x3F));
   }
-  out.resize(static_cast<size_t>(o - out.data()));
+  if (n <= kShort) return std::string(begin, o);
+  out.resize(static_cast<size_t>(o - begin));
   return out;
 }
 

@@ -52,7 +52,28 @@ bool MeansNotFound(uint32_t error) {
   }
 }
 
-size_t Utf8Length(TextView text) { return ToUtf8Lossless(text).size(); }
+// The length of ToUtf8Lossless(text), counted without building it.
+size_t Utf8Length(TextView text) {
+  size_t length = 0;
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char16_t c = text[i];
+    if (c < 0x80) {
+      length += 1;
+    } else if (c < 0x800) {
+      length += 2;
+    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 &&
+               text[i + 1] <= 0xDFFF) {
+      length += 4;
+      ++i;
+    } else if (c >= 0xDC80 && c <= 0xDCFF) {
+      length += 1;  // a byte that was not UTF-8, given back as it was
+    } else {
+      length += 3;  // the rest of the plane, and U+FFFD for a lone surrogate
+    }
+  }
+  return length;
+}
 
 // The textual parent of an absolute path, or nothing at a root.
 std::optional<Text> ParentPath(TextView path, PathStyle style) {
