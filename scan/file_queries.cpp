@@ -132,7 +132,11 @@ Text FileQueries::JoinPath(TextView folder, TextView name) const {
   if (folder.empty()) return Text(name);
   if (name.empty()) return Text(folder);
   if (HasInvalidPathChar(name)) throw FsError(FsErrorKind::InvalidPath, kInvalidCharacters);
-  Text result(folder);
+  // Room for the whole path at once: the catalogue keeps these texts, and one
+  // that grew by doubling would keep twice its size.
+  Text result;
+  result.reserve(folder.size() + 1 + name.size());
+  result.append(folder);
   if (fs_.Style() == PathStyle::Posix) {
     if (name[0] == u'/') return Text(name);
     if (folder.back() != u'/') result += u'/';

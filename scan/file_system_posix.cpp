@@ -168,12 +168,12 @@ bool EntryFromType(unsigned char type, const char* name, SearchEntry& entry) {
 // lookups of its files that follow (FindEntry), until any other query.
 struct SearchedFolder {
   int fd = -1;
-  std::string path;         // absolute, ending in "/"
+  Text text;                // absolute, ending in "/"
   uint64_t generation = 0;  // which search it belongs to
   void Forget() {
     if (fd >= 0) close(fd);
     fd = -1;
-    path.clear();
+    text.clear();
     ++generation;
   }
 };
@@ -186,7 +186,7 @@ class PosixSearch : public DirectorySearch {
   PosixSearch(int fd, SearchedFolder& folder)
       : fd_(fd), folder_(folder), generation_(folder.generation), buffer_(new char[kBufferSize]) {}
   ~PosixSearch() override {
-    if (folder_.generation == generation_ && !folder_.path.empty() && folder_.fd < 0) {
+    if (folder_.generation == generation_ && !folder_.text.empty() && folder_.fd < 0) {
       folder_.fd = fd_;
     } else {
       close(fd_);
@@ -240,7 +240,7 @@ class PosixFileSystem : public FileSystem {
     if (!NativePath(folder, native)) return nullptr;
     const int fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return nullptr;
-    RememberFolder(folder, native);
+    RememberFolder(folder);
     auto search = std::make_unique<PosixSearch>(fd, folder_);
     // As FindFirstFileW: a folder with nothing in it matches nothing.
     if (!search->Next(first)) return nullptr;
@@ -248,21 +248,28 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool FindEntry(const Text& path, SearchEntry& entry) override {
+    // A file of the folder searched last (the listing's lookups follow its
+    // search) is stated relative to that folder, without walking the path or
+    // converting it whole. Not found there, the path itself decides (the
+    // folder may have been moved away since).
+    const Text& folder = folder_.text;
+    if (folder_.fd >= 0 && path.size() > folder.size() &&
+        path.compare(0, folder.size(), folder) == 0) {
+      const TextView rest = TextView(path).substr(folder.size());
+      if (rest.find_first_of(TextView(u"/\0", 2)) == TextView::npos) {
+        const std::string name = ToUtf8Lossless(rest);
+        if (EntryAt(folder_.fd, name.c_str(), entry)) {
+          entry.name = FromUtf8Lossless(name);
+          entry.id.reset();
+          return true;
+        }
+      }
+    }
     std::string native;
     if (!NativePath(path, native) || native.empty() || native.back() == '/') return false;
+    if (!EntryAt(AT_FDCWD, native.c_str(), entry)) return false;
     const size_t slash = native.rfind('/');
-    // A file of the folder searched last (the listing's lookups follow its
-    // search) is stated relative to that folder, without walking the path.
-    const bool inFolder = folder_.fd >= 0 && slash != std::string::npos &&
-                          native.compare(0, slash + 1, folder_.path) == 0;
-    const char* name = native.c_str() + (slash == std::string::npos ? 0 : slash + 1);
-    // Not found there: the path itself decides (the folder may have been
-    // moved away since).
-    if (!(inFolder && EntryAt(folder_.fd, name, entry)) &&
-        !EntryAt(AT_FDCWD, native.c_str(), entry)) {
-      return false;
-    }
-    entry.name = FromUtf8Lossless(name);
+    entry.name = FromUtf8Lossless(slash == std::string::npos ? native : native.substr(slash + 1));
     entry.id.reset();
     return true;
   }
@@ -388,19 +395,16 @@ class PosixFileSystem : public FileSystem {
  private:
   // The folder's absolute form ending in "/", for FindEntry; its descriptor
   // follows when the search ends.
-  void RememberFolder(const Text& folder, const std::string& native) {
+  void RememberFolder(const Text& folder) {
     folder_.Forget();
-    std::string absolute;
+    Text absolute = folder;
     if (folder[0] != u'/') {
       uint32_t error = 0;
-      const Text full = FullPath(folder, error);
-      if (full.empty()) return;
-      absolute = ToUtf8Lossless(full);
-    } else {
-      absolute = native;
+      absolute = FullPath(folder, error);
+      if (absolute.empty()) return;
     }
-    if (absolute.back() != '/') absolute.push_back('/');
-    folder_.path = std::move(absolute);
+    if (absolute.back() != u'/') absolute.push_back(u'/');
+    folder_.text = std::move(absolute);
   }
 
   SearchedFolder folder_;
