@@ -242,11 +242,15 @@ class DirectoryWalk {
 
   // A name that can stand as one part of a path: one that holds an invalid
   // path character cannot be joined, and one that holds a separator (Wine
-  // reports Linux names verbatim) would lead somewhere else entirely.
+  // reports Linux names verbatim) would lead somewhere else entirely. So
+  // would a Windows name of nothing but spaces and dots: the platform trims
+  // them from every part of a path, and the path names the folder itself,
+  // whose walk would then repeat below itself.
   bool IsSingleName(const Text& name) const {
     if (HasInvalidPathChar(name)) return false;
     if (fs_.Style() == PathStyle::Posix) return name.find(u'/') == Text::npos;
-    return name.find_first_of(u"\\/:") == Text::npos;
+    return name.find_first_of(u"\\/:") == Text::npos &&
+           name.find_first_not_of(u". ") != Text::npos;
   }
 
   void Entry(const Text& folder, const SearchEntry& entry) {
