@@ -49,7 +49,10 @@ for n in "${sizes[@]}"; do
     printf '%-9s %-12s %10s %12.1f %10s\n' "$n" "$name" "$s" "$(awk -v k="$kb" 'BEGIN{print k/1024}')" "$ratio"
   done
   page=$(ls -S "$out"/*.html | head -1)
-  printf '%-9s page %s: %.1f MB\n' "$n" "$(basename "$page")" "$(awk -v b="$(stat -c %s "$page")" 'BEGIN{print b/1048576}')"
+  cli_kb=$(cut -d' ' -f2 "$work/cli.txt" | sort -n | tail -1)
+  printf '%-9s page %s: %.1f MB, ostrivel-cli peak RSS %.2fx the page\n' "$n" "$(basename "$page")" \
+    "$(awk -v b="$(stat -c %s "$page")" 'BEGIN{print b/1048576}')" \
+    "$(awk -v k="$cli_kb" -v b="$(stat -c %s "$page")" 'BEGIN{print k*1024/b}')"
   rm -rf "$out"
   [ "${KEEP:-0}" = 1 ] || rm -rf "$tree_root"
 done

@@ -3,15 +3,16 @@
 namespace ostrivel {
 
 Text FromUtf8Lossless(std::string_view bytes) {
-  Text out;
-  out.reserve(bytes.size());
+  // At most one unit per byte: written through a pointer, then cut to size.
+  Text out(bytes.size(), u'\0');
+  char16_t* o = out.data();
   const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
   size_t i = 0;
   while (i < n) {
     const unsigned char b = s[i];
     if (b < 0x80) {
-      out.push_back(b);
+      *o++ = b;
       ++i;
       continue;
     }
@@ -37,7 +38,7 @@ Text FromUtf8Lossless(std::string_view bytes) {
     bool ok = len > 0 && i + len <= n && s[i + 1] >= lo && s[i + 1] <= hi;
     for (int k = 2; ok && k < len; ++k) ok = (s[i + k] & 0xC0) == 0x80;
     if (!ok) {
-      out.push_back(static_cast<char16_t>(0xDC00 + b));
+      *o++ = static_cast<char16_t>(0xDC00 + b);
       ++i;
       continue;
     }
@@ -45,47 +46,59 @@ Text FromUtf8Lossless(std::string_view bytes) {
     for (int k = 1; k < len; ++k) cp = (cp << 6) | (s[i + k] & 0x3F);
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+      *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+      *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     } else {
-      out.push_back(static_cast<char16_t>(cp));
+      *o++ = static_cast<char16_t>(cp);
     }
     i += len;
   }
+  out.resize(static_cast<size_t>(o - out.data()));
   return out;
 }
 
 std::string ToUtf8Lossless(TextView text) {
-  std::string out;
-  out.reserve(text.size());
+  // Written through a pointer into room for the longest result (three bytes
+  // per unit at most), then cut to size: no check of the room per byte.
   const size_t n = text.size();
+  // Short texts (paths, names) go through a buffer on the stack, so that the
+  // result is allocated once at its size.
+  constexpr size_t kShort = 256;
+  char small[kShort * 3];
+  std::string out;
+  if (n > kShort) out.resize(n * 3);
+  char* const begin = n > kShort ? out.data() : small;
+  char* o = begin;
   for (size_t i = 0; i < n; ++i) {
     char32_t cp = text[i];
     if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
+      *o++ = static_cast<char>(cp);
       continue;
     }
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     } else if (cp >= 0xDC80 && cp <= 0xDCFF) {
-      out.push_back(static_cast<char>(cp - 0xDC00));
+      *o++ = static_cast<char>(cp - 0xDC00);
       continue;
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;
     }
     if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      *o++ = static_cast<char>(0xC0 | (cp >> 6));
     } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      *o++ = static_cast<char>(0xE0 | (cp >> 12));
+      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
     } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      *o++ = static_cast<char>(0xF0 | (cp >> 18));
+      *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
     }
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    *o++ = static_cast<char>(0x80 | (cp & 0x3F));
   }
+  if (n <= kShort) return std::string(begin, o);
+  out.resize(static_cast<size_t>(o - begin));
   return out;
 }
 

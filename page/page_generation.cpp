@@ -35,43 +35,40 @@ void ReplaceStep(StringList& page, TextView placeholder, TextView value) {
   }
 }
 
-// The last step, "[DIR DATA]" by the record block, without building the block
-// or the page as one text: a template line s0 P s1 ... P sk becomes the lines
-// s0+R0, R1 ... Rn-1, s1+R0, R1 ... Rn-1, ..., sk, which is what splitting the
-// joined text would give for records that hold no line break.
-void InsertRecordBlock(StringList& page, TextView placeholder, const StringList& records) {
+// The last step, "[DIR DATA]" by the record block, as the pieces of the page
+// text, without building the block or the page as one text: a template line
+// s0 P s1 ... P sk becomes the lines s0+R0, R1 ... Rn-1, s1+R0, R1 ... Rn-1,
+// ..., sk, which is what splitting the joined text would give for records
+// that hold no line break. The pieces refer to the page and the records.
+std::vector<TextView> PagePieces(StringList& page, TextView placeholder,
+                                 const StringList& records) {
   const bool plain =
       records.Count() > 0 && std::none_of(records.Lines().begin(), records.Lines().end(),
                                           [](const Text& line) { return HoldsLineBreak(line); });
   if (!plain) {
     // No records, or records holding line breaks: the literal way.
     ReplaceStep(page, placeholder, records.GetText());
-    return;
   }
+  constexpr TextView kLineEnd = u"\r\n";
   const std::vector<Text>& block = records.Lines();
-  std::vector<Text> lines;
-  lines.reserve(page.Lines().size() + block.size());
-  for (Text& line : page.Lines()) {
-    size_t hit = line.find(placeholder);
-    if (hit == Text::npos) {
-      lines.push_back(std::move(line));
-      continue;
-    }
+  std::vector<TextView> pieces;
+  for (const Text& line : page.Lines()) {
+    const TextView text = line;
+    size_t hit = plain ? text.find(placeholder) : TextView::npos;
     size_t start = 0;
-    Text current;
-    while (hit != Text::npos) {
-      current.append(line, start, hit - start);
-      current.append(block.front());
-      lines.push_back(std::move(current));
-      current = Text();
-      lines.insert(lines.end(), block.begin() + 1, block.end());
+    while (hit != TextView::npos) {
+      pieces.push_back(text.substr(start, hit - start));
+      for (const Text& record : block) {
+        pieces.push_back(record);
+        pieces.push_back(kLineEnd);
+      }
       start = hit + placeholder.size();
-      hit = line.find(placeholder, start);
+      hit = text.find(placeholder, start);
     }
-    current.append(line, start, Text::npos);
-    lines.push_back(std::move(current));
+    pieces.push_back(text.substr(start));
+    pieces.push_back(kLineEnd);
   }
-  page.Lines() = std::move(lines);
+  return pieces;
 }
 
 }  // namespace
@@ -117,7 +114,7 @@ bool GeneratePage(const Text& outputFolder, const Text& templatePath, PageConten
   ReplaceStep(page, u"[NUM FILES]", Decimal(content.fileCount));
   ReplaceStep(page, u"[NUM DIRS]", Decimal(content.dirList.Count()));
   ReplaceStep(page, u"[TOT SIZE]", Decimal(content.totalSize));
-  InsertRecordBlock(page, u"[DIR DATA]", content.recordLines);
+  const std::vector<TextView> pieces = PagePieces(page, u"[DIR DATA]", content.recordLines);
 
   // On POSIX "\" is an ordinary character of a name, so the page is joined to
   // the folder with the platform's own separator.
@@ -127,7 +124,7 @@ bool GeneratePage(const Text& outputFolder, const Text& templatePath, PageConten
   path.append(regional.DateTimeText(u"yymmddhhnnss", CurrentDateTime(services.clock)));
   path.append(u".html");
 
-  SaveToFile(page, path, services.textFiles);
+  SavePiecesToFile(pieces, page.fileEncoding, path, services.textFiles);
   if (pagePath) *pagePath = std::move(path);
   return true;
 }

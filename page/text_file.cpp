@@ -165,4 +165,38 @@ void SaveToFile(const StringList& list, const Text& path, TextFiles& files) {
   }
 }
 
+void SavePiecesToFile(const std::vector<TextView>& pieces, std::optional<TextEncoding> fileEncoding,
+                      const Text& path, TextFiles& files) {
+  const TextEncoding encoding = fileEncoding.value_or(TextEncoding::SystemCodePage);
+  const std::string_view mark = MarkOf(encoding, files);
+
+  uint32_t error = 0;
+  std::unique_ptr<OpenTextFile> file = files.Create(path, error);
+  if (!file) throw Error(FailureMessage(kCreateFailureFormat, path, error, files));
+  // The parts end between pieces and never inside a surrogate pair, so they
+  // encode to the bytes of the whole text.
+  constexpr size_t kPartSize = 1 << 18;
+  bool ok = WriteAll(*file, mark);
+  Text part;
+  part.reserve(kPartSize);
+  auto flush = [&] {
+    ok = ok && WriteAll(*file, Encode(encoding, part, files));
+    part.clear();
+  };
+  for (size_t i = 0; ok && i < pieces.size(); ++i) {
+    const TextView piece = pieces[i];
+    if (part.size() + piece.size() > kPartSize && !part.empty() &&
+        !(part.back() >= 0xD800 && part.back() <= 0xDBFF)) {
+      flush();
+    }
+    part.append(piece);
+  }
+  if (ok && !part.empty()) flush();
+  if (!ok) {
+    file.reset();
+    files.Remove(path);
+    throw Error(kWriteFailureMessage);
+  }
+}
+
 }  // namespace ostrivel

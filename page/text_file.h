@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/text.h"
 #include "page/string_list.h"
@@ -74,6 +75,12 @@ void LoadFromFile(StringList& list, const Text& path, TextFiles& files);
 // the list was never loaded), after the encoding's mark. Raises Error with the
 // create or write failure; a file whose writing failed is removed.
 void SaveToFile(const StringList& list, const Text& path, TextFiles& files);
+
+// Saves as SaveToFile would a list with this file encoding whose text is the
+// pieces one after another. The text is encoded and written a part at a time,
+// so that a large page is never held whole, in either form.
+void SavePiecesToFile(const std::vector<TextView>& pieces, std::optional<TextEncoding> encoding,
+                      const Text& path, TextFiles& files);
 
 // A system error text without its trailing characters up to U+0020 and its
 // trailing full stops.

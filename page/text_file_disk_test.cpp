@@ -113,5 +113,36 @@ TEST(SystemTextFiles, LargeFileRoundTrips) {
   EXPECT_EQ(loaded.fileEncoding, TextEncoding::Utf8);
 }
 
+TEST(SystemTextFiles, SavingInPiecesGivesTheBytesOfTheWholeText) {
+  // A surrogate pair split between two pieces right where a part of the
+  // writing would end, and a text long enough for several parts.
+  const Text high(1, static_cast<char16_t>(0xD834));
+  const Text low(1, static_cast<char16_t>(0xDD1E));
+  const Text run(262143, u'a');
+  const Text tail = u"b中&é";
+  std::vector<Text> owned = {run + high, low + tail, u"\r\n"};
+  for (int i = 0; i < 70000; ++i) {
+    owned.push_back(u"línea " + Decimal(i));
+    owned.push_back(u"\r\n");
+  }
+  std::vector<TextView> pieces(owned.begin(), owned.end());
+  StringList list;
+  list.Add(run + high + low + tail);
+  for (int i = 0; i < 70000; ++i) list.Add(u"línea " + Decimal(i));
+
+  using E = TextEncoding;
+  const std::optional<E> encodings[] = {E::Utf8, E::Utf16LE, E::Utf16BE, std::nullopt};
+  TempFolder temp;
+  for (const std::optional<E>& encoding : encodings) {
+    SCOPED_TRACE(encoding ? static_cast<int>(*encoding) : -1);
+    list.fileEncoding = encoding;
+    SaveToFile(list, temp.PathOf("whole.html"), SystemTextFiles());
+    SavePiecesToFile(pieces, encoding, temp.PathOf("pieces.html"), SystemTextFiles());
+    const std::string whole = temp.Read("whole.html");
+    EXPECT_GT(whole.size(), 262144u);
+    EXPECT_TRUE(temp.Read("pieces.html") == whole);
+  }
+}
+
 }  // namespace
 }  // namespace ostrivel

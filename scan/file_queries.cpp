@@ -52,7 +52,28 @@ bool MeansNotFound(uint32_t error) {
   }
 }
 
-size_t Utf8Length(TextView text) { return ToUtf8Lossless(text).size(); }
+// The length of ToUtf8Lossless(text), counted without building it.
+size_t Utf8Length(TextView text) {
+  size_t length = 0;
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char16_t c = text[i];
+    if (c < 0x80) {
+      length += 1;
+    } else if (c < 0x800) {
+      length += 2;
+    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 &&
+               text[i + 1] <= 0xDFFF) {
+      length += 4;
+      ++i;
+    } else if (c >= 0xDC80 && c <= 0xDCFF) {
+      length += 1;  // a byte that was not UTF-8, given back as it was
+    } else {
+      length += 3;  // the rest of the plane, and U+FFFD for a lone surrogate
+    }
+  }
+  return length;
+}
 
 // The textual parent of an absolute path, or nothing at a root.
 std::optional<Text> ParentPath(TextView path, PathStyle style) {
@@ -66,7 +87,6 @@ std::optional<Text> ParentPath(TextView path, PathStyle style) {
   if (style == PathStyle::Posix) {
     rootEnd = 1;
   } else {
-    TextView rest = path;
     size_t skip = 0;
     if (StartsWith(path, kLongUncPrefix)) {
       skip = kLongUncPrefix.size();
@@ -75,7 +95,7 @@ std::optional<Text> ParentPath(TextView path, PathStyle style) {
     } else if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
       skip = 2;
     }
-    rest = path.substr(skip);
+    const TextView rest = path.substr(skip);
     if (rest.size() >= 2 && rest[1] == u':') {
       rootEnd = skip + 3;
     } else if (skip > 0) {
@@ -112,7 +132,11 @@ Text FileQueries::JoinPath(TextView folder, TextView name) const {
   if (folder.empty()) return Text(name);
   if (name.empty()) return Text(folder);
   if (HasInvalidPathChar(name)) throw FsError(FsErrorKind::InvalidPath, kInvalidCharacters);
-  Text result(folder);
+  // Room for the whole path at once: the catalogue keeps these texts, and one
+  // that grew by doubling would keep twice its size.
+  Text result;
+  result.reserve(folder.size() + 1 + name.size());
+  result.append(folder);
   if (fs_.Style() == PathStyle::Posix) {
     if (name[0] == u'/') return Text(name);
     if (folder.back() != u'/') result += u'/';

@@ -220,6 +220,9 @@ TEST_F(PosixTree, NoDescriptorStaysOpen) {
   MakeDir("many/a");
   MakeDir("many/a/b");
   for (int i = 0; i < 300; ++i) MakeFile(("many/f" + std::to_string(i)).c_str());
+  // The folder searched last stays open for the lookups that follow its
+  // search, until the next other query: count from such a query on.
+  queries_.DirectoryWriteTime(tree_.Path(u"many/a"));
   const int before = OpenDescriptors();
   for (int round = 0; round < 5; ++round) {
     for (const Text& f : queries_.ListFiles(tree_.Path(u"many"))) {
@@ -230,6 +233,40 @@ TEST_F(PosixTree, NoDescriptorStaysOpen) {
     queries_.DirectoryWriteTime(tree_.Path(u"many/a"));
   }
   EXPECT_EQ(OpenDescriptors(), before);
+}
+
+TEST_F(PosixTree, LookupsAfterAListingSeeTheFolderAsItIsNow) {
+  MakeDir("r");
+  MakeFile("r/kept");
+  MakeFile("r/gone");
+  const std::vector<Text> files = queries_.ListFiles(tree_.Path(u"r"));
+  ASSERT_EQ(files.size(), 2u);
+  ASSERT_EQ(unlink(Bytes("r/gone").c_str()), 0);
+  FileEntry e;
+  EXPECT_TRUE(queries_.LookUpFile(tree_.Path(u"r/kept"), e));
+  EXPECT_EQ(e.Name, u"kept");
+  EXPECT_EQ(e.Size, 5);
+  EXPECT_FALSE(queries_.LookUpFile(tree_.Path(u"r/gone"), e));
+
+  // The folder removed and made again: its new files are found, not lost
+  // with the old folder.
+  queries_.ListFiles(tree_.Path(u"r"));
+  ASSERT_EQ(unlink(Bytes("r/kept").c_str()), 0);
+  ASSERT_EQ(rmdir(Bytes("r").c_str()), 0);
+  MakeDir("r");
+  MakeFile("r/new");
+  EXPECT_TRUE(queries_.LookUpFile(tree_.Path(u"r/new"), e));
+  EXPECT_EQ(e.Name, u"new");
+  EXPECT_FALSE(queries_.LookUpFile(tree_.Path(u"r/kept"), e));
+  // A file outside the folder searched last, and one in a folder below it.
+  MakeDir("r/sub");
+  MakeFile("r/sub/deep");
+  MakeFile("top");
+  queries_.ListFiles(tree_.Path(u"r"));
+  EXPECT_TRUE(queries_.LookUpFile(tree_.Path(u"r/sub/deep"), e));
+  EXPECT_EQ(e.Name, u"deep");
+  EXPECT_TRUE(queries_.LookUpFile(tree_.Path(u"top"), e));
+  EXPECT_EQ(e.Name, u"top");
 }
 
 TEST(PosixFileSystem, PathsErrorsAndTimes) {

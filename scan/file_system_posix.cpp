@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -148,23 +149,83 @@ bool EntryAt(int folder, const char* name, SearchEntry& entry) {
   return true;
 }
 
+// The entry of a name whose type the directory already tells: the walks over
+// a search need only the name and whether it is a directory, so a regular
+// file or a directory costs no stat here (the lookup of a file asks for its
+// size and time). Links and unknown types are stated as before.
+bool EntryFromType(unsigned char type, const char* name, SearchEntry& entry) {
+  if (type == DT_UNKNOWN || type == DT_LNK) return false;
+  entry.attributes = type == DT_DIR ? kAttrDirectory : kAttrNormal;
+  entry.writeTime = 0;
+  entry.sizeHigh = 0;
+  entry.sizeLow = 0;
+  entry.name = FromUtf8Lossless(name);
+  entry.id.reset();
+  return true;
+}
+
+// The folder a search was started on, kept open after the search for the
+// lookups of its files that follow (FindEntry), until any other query.
+struct SearchedFolder {
+  int fd = -1;
+  Text text;                // absolute, ending in "/"
+  uint64_t generation = 0;  // which search it belongs to
+  void Forget() {
+    if (fd >= 0) close(fd);
+    fd = -1;
+    text.clear();
+    ++generation;
+  }
+};
+
+// Reads the directory with getdents64 on its descriptor; when it ends, hands
+// the descriptor to the searched folder if no other search or query came
+// since, and closes it otherwise.
 class PosixSearch : public DirectorySearch {
  public:
-  explicit PosixSearch(DIR* dir) : dir_(dir) {}
-  ~PosixSearch() override { closedir(dir_); }
+  PosixSearch(int fd, SearchedFolder& folder)
+      : fd_(fd), folder_(folder), generation_(folder.generation), buffer_(new char[kBufferSize]) {}
+  ~PosixSearch() override {
+    if (folder_.generation == generation_ && !folder_.text.empty() && folder_.fd < 0) {
+      folder_.fd = fd_;
+    } else {
+      close(fd_);
+    }
+  }
 
   bool Next(SearchEntry& entry) override {
     for (;;) {
-      errno = 0;
-      const dirent* d = readdir(dir_);
-      if (d == nullptr) return false;  // the end, or an error: both end the search
-      if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) continue;
-      if (EntryAt(dirfd(dir_), d->d_name, entry)) return true;
+      if (offset_ >= filled_) {
+        const long n = syscall(SYS_getdents64, fd_, buffer_.get(), kBufferSize);
+        if (n <= 0) return false;  // the end, or an error: both end the search
+        filled_ = static_cast<size_t>(n);
+        offset_ = 0;
+      }
+      const char* record = buffer_.get() + offset_;
+      unsigned short length;
+      std::memcpy(&length, record + kLengthOffset, sizeof length);
+      offset_ += length;
+      const unsigned char type = static_cast<unsigned char>(record[kTypeOffset]);
+      const char* name = record + kNameOffset;
+      if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+      if (EntryFromType(type, name, entry)) return true;
+      if (EntryAt(fd_, name, entry)) return true;
     }
   }
 
  private:
-  DIR* dir_;
+  // struct linux_dirent64: inode (8), offset (8), record length (2), type (1), name.
+  static constexpr size_t kLengthOffset = 16;
+  static constexpr size_t kTypeOffset = 18;
+  static constexpr size_t kNameOffset = 19;
+  static constexpr size_t kBufferSize = 32768;
+
+  const int fd_;
+  SearchedFolder& folder_;
+  const uint64_t generation_;
+  std::unique_ptr<char[]> buffer_;
+  size_t filled_ = 0;
+  size_t offset_ = 0;
 };
 
 class PosixFileSystem : public FileSystem {
@@ -179,18 +240,31 @@ class PosixFileSystem : public FileSystem {
     if (!NativePath(folder, native)) return nullptr;
     const int fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return nullptr;
-    DIR* dir = fdopendir(fd);
-    if (dir == nullptr) {
-      close(fd);
-      return nullptr;
-    }
-    auto search = std::make_unique<PosixSearch>(dir);
+    RememberFolder(folder);
+    auto search = std::make_unique<PosixSearch>(fd, folder_);
     // As FindFirstFileW: a folder with nothing in it matches nothing.
     if (!search->Next(first)) return nullptr;
     return search;
   }
 
   bool FindEntry(const Text& path, SearchEntry& entry) override {
+    // A file of the folder searched last (the listing's lookups follow its
+    // search) is stated relative to that folder, without walking the path or
+    // converting it whole. Not found there, the path itself decides (the
+    // folder may have been moved away since).
+    const Text& folder = folder_.text;
+    if (folder_.fd >= 0 && path.size() > folder.size() &&
+        path.compare(0, folder.size(), folder) == 0) {
+      const TextView rest = TextView(path).substr(folder.size());
+      if (rest.find_first_of(TextView(u"/\0", 2)) == TextView::npos) {
+        const std::string name = ToUtf8Lossless(rest);
+        if (EntryAt(folder_.fd, name.c_str(), entry)) {
+          entry.name = FromUtf8Lossless(name);
+          entry.id.reset();
+          return true;
+        }
+      }
+    }
     std::string native;
     if (!NativePath(path, native) || native.empty() || native.back() == '/') return false;
     if (!EntryAt(AT_FDCWD, native.c_str(), entry)) return false;
@@ -201,6 +275,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool GetAttributes(const Text& path, uint32_t& attributes, uint32_t& error) override {
+    folder_.Forget();
     AttributeData data;
     if (!Attributes(path, data, error)) return false;
     attributes = data.attributes;
@@ -208,11 +283,13 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool GetAttributeData(const Text& path, AttributeData& data) override {
+    folder_.Forget();
     uint32_t error = 0;
     return Attributes(path, data, error);
   }
 
   bool OpenFollowingLinks(const Text& path, uint32_t& error) override {
+    folder_.Forget();
     std::string native;
     if (!NativePath(path, native)) {
       error = kErrorInvalidName;
@@ -253,6 +330,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   VolumeCheck ExamineVolume(const Text&, uint32_t& error) override {
+    folder_.Forget();
     // Every POSIX file system has symbolic links, and finding a link's target
     // needs nothing of the volume.
     error = 0;
@@ -260,6 +338,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool FinalPath(const Text& path, Text& target) override {
+    folder_.Forget();
     std::string native;
     if (!NativePath(path, native)) return false;
     char* resolved = realpath(native.c_str(), nullptr);
@@ -270,6 +349,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool Identity(const Text& path, FileId& id) override {
+    folder_.Forget();
     std::string native;
     struct stat st;
     if (!NativePath(path, native) || stat(native.c_str(), &st) != 0) return false;
@@ -313,6 +393,22 @@ class PosixFileSystem : public FileSystem {
   }
 
  private:
+  // The folder's absolute form ending in "/", for FindEntry; its descriptor
+  // follows when the search ends.
+  void RememberFolder(const Text& folder) {
+    folder_.Forget();
+    Text absolute = folder;
+    if (folder[0] != u'/') {
+      uint32_t error = 0;
+      absolute = FullPath(folder, error);
+      if (absolute.empty()) return;
+    }
+    if (absolute.back() != u'/') absolute.push_back(u'/');
+    folder_.text = std::move(absolute);
+  }
+
+  SearchedFolder folder_;
+
   bool Attributes(const Text& path, AttributeData& data, uint32_t& error) {
     std::string native;
     if (!NativePath(path, native)) {

@@ -7,13 +7,17 @@ cd "$(dirname "$0")/.."
 want_packages=(
   g++ cmake ninja-build pkg-config libicu-dev googletest libgtest-dev
   mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
-  xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
-  chromium nodejs npm clang libclang-rt-14-dev tree
+  xvfb xauth xdotool x11-utils imagemagick libmagickcore-6.q16-6-extra fonts-wqy-microhei locales
+  chromium clang libclang-rt-14-dev tree
 )
 missing=()
 for p in "${want_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+# Node.js and npm often come from outside Debian's archive (the machine image's
+# own); Debian's packages are only a fallback where they are absent.
+command -v node >/dev/null || missing+=(nodejs)
+command -v npm >/dev/null || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive

@@ -52,8 +52,9 @@ struct FakeNode {
 class FakeFileSystem : public FileSystem {
  public:
   // Windows style: drive letters, "\" (and "/") separators, case-insensitive
-  // names, "." and ".." reported by searches below a drive root, search paths
-  // of 260 units or more refused unless they begin with "\\?\".
+  // names (exact ones first), trailing spaces and dots of names dropped, "."
+  // and ".." reported by searches below a drive root, paths of 260 units or
+  // more refused by every primitive but FullPath unless they begin with "\\?\".
   // POSIX style: one root "/", case-sensitive, no "." and "..", a limit of 4096.
   explicit FakeFileSystem(PathStyle style = PathStyle::Windows);
   ~FakeFileSystem() override;

@@ -343,7 +343,7 @@ class FaultInjectionTest : public ::testing::TestWithParam<PathStyle> {
         }
         sum += file->size;
         if (file->fault == FileFault::DateAfter9999) {
-          e.hiddenSizes += static_cast<int64_t>(file->size);
+          e.hiddenSizes = static_cast<int64_t>(static_cast<uint64_t>(e.hiddenSizes) + file->size);
           ++seen["C: date after 9999"];
           continue;
         }
