@@ -43,13 +43,13 @@ fi
 # makes the target fall back to US-ASCII. (LOCPATH would do without root, but
 # glibc's newlocale() leaks its copy of LOCPATH on every call while it is set,
 # and the leak check after every input then takes most of the time.)
-for spec in de_DE:ISO-8859-1 ru_RU:CP1251 ru_RU:KOI8-R zh_CN:GB18030 zh_CN:GBK zh_TW:BIG5 \
+for pair in de_DE:ISO-8859-1 ru_RU:CP1251 ru_RU:KOI8-R zh_CN:GB18030 zh_CN:GBK zh_TW:BIG5 \
             ja_JP:EUC-JP ko_KR:EUC-KR; do
-  name="${spec%%:*}.${spec#*:}"
+  name="${pair%%:*}.${pair#*:}"
   norm=$(echo "$name" | tr 'A-Z' 'a-z' | tr -d -- '-')
   if ! locale -a 2>/dev/null | tr 'A-Z' 'a-z' | tr -d -- '-' | grep -qx "$norm"; then
     if [ "$(id -u)" = 0 ]; then
-      localedef -i "${spec%%:*}" -f "${spec#*:}" "$name" >/dev/null 2>&1 || echo "fuzz: no locale $name"
+      localedef -i "${pair%%:*}" -f "${pair#*:}" "$name" >/dev/null 2>&1 || echo "fuzz: no locale $name"
     fi
   fi
 done
