@@ -221,7 +221,8 @@ TEST_F(PosixTree, NoDescriptorStaysOpen) {
   MakeDir("many/a/b");
   for (int i = 0; i < 300; ++i) MakeFile(("many/f" + std::to_string(i)).c_str());
   // The folder searched last stays open for the lookups that follow its
-  // search, until the next other query: count from such a query on.
+  // search, until the next other query (or, when its read is kept, until the
+  // next search of another folder): count from such a query on.
   queries_.DirectoryWriteTime(tree_.Path(u"many/a"));
   const int before = OpenDescriptors();
   for (int round = 0; round < 5; ++round) {
@@ -267,6 +268,63 @@ TEST_F(PosixTree, LookupsAfterAListingSeeTheFolderAsItIsNow) {
   EXPECT_EQ(e.Name, u"deep");
   EXPECT_TRUE(queries_.LookUpFile(tree_.Path(u"top"), e));
   EXPECT_EQ(e.Name, u"top");
+}
+
+// A folder's files and its subdirectories are listed from one read when the
+// folder is provably unchanged in between; any change in between is seen.
+TEST_F(PosixTree, SecondListingOfAFolderSeesEveryChange) {
+  const char* folders[] = {"same", "added", "removed", "relinked", "replaced"};
+  for (const char* f : folders) {
+    MakeDir(f);
+    MakeFile((std::string(f) + "/file").c_str());
+    MakeDir((std::string(f) + "/sub").c_str());
+  }
+  MakeDir("target");
+  MakeLink("relinked/link", "../target");
+  MakeDir("other");
+  MakeDir("other/new sub");
+  // Only times that lie clearly in the past let a read be kept.
+  sleep(3);
+  // A search of a folder just made keeps no read: it ends any kept before.
+  MakeDir("fresh");
+  queries_.ListFiles(tree_.Path(u"fresh"));
+  queries_.DirectoryWriteTime(tree_.Path(u"fresh"));
+  const int idle = OpenDescriptors();
+  auto subdirectories = [&](const char* f, auto&& change) {
+    const Text folder = tree_.Path(U(f));
+    EXPECT_EQ(queries_.ListFiles(folder).size(), 1u) << f;
+    change();
+    return Sorted(queries_.ListSubdirectories(folder));
+  };
+
+  EXPECT_EQ(subdirectories("same", [] {}), (std::vector<std::string>{"/same/sub"}));
+  // The read is kept: the folder's descriptor stays open past another query.
+  queries_.DirectoryWriteTime(tree_.Path(u"other"));
+  EXPECT_EQ(OpenDescriptors(), idle + 1);
+  EXPECT_EQ(subdirectories("same", [] {}), (std::vector<std::string>{"/same/sub"}));
+
+  EXPECT_EQ(subdirectories("added", [&] { MakeDir("added/sub2"); }),
+            (std::vector<std::string>{"/added/sub", "/added/sub2"}));
+  EXPECT_EQ(subdirectories("removed", [&] { ASSERT_EQ(rmdir(Bytes("removed/sub").c_str()), 0); }),
+            (std::vector<std::string>{}));
+  // Where a link leads can change without its folder changing.
+  EXPECT_EQ(subdirectories("relinked", [] {}),
+            (std::vector<std::string>{"/relinked/link", "/relinked/sub"}));
+  EXPECT_EQ(subdirectories("relinked",
+                           [&] {
+                             ASSERT_EQ(rmdir(Bytes("target").c_str()), 0);
+                             MakeFile("target");
+                           }),
+            (std::vector<std::string>{"/relinked/sub"}));
+  // Another folder put in its place.
+  EXPECT_EQ(subdirectories("replaced",
+                           [&] {
+                             ASSERT_EQ(rename(Bytes("replaced").c_str(), Bytes("gone").c_str()), 0);
+                             ASSERT_EQ(rename(Bytes("other").c_str(), Bytes("replaced").c_str()), 0);
+                           }),
+            (std::vector<std::string>{"/replaced/new sub"}));
+  queries_.DirectoryWriteTime(tree_.Path(u"same"));
+  EXPECT_LE(OpenDescriptors(), idle + 1);
 }
 
 TEST(PosixFileSystem, PathsErrorsAndTimes) {

@@ -164,40 +164,137 @@ bool EntryFromType(unsigned char type, const char* name, SearchEntry& entry) {
   return true;
 }
 
-// The folder a search was started on, kept open after the search for the
-// lookups of its files that follow (FindEntry), until any other query.
+// What a directory's own entry says. Making, removing or renaming an entry in
+// it moves its times, so an unchanged state means unchanged entries.
+struct DirectoryState {
+  dev_t device = 0;
+  ino_t inode = 0;
+  struct timespec modified {};
+  struct timespec changed {};
+  off_t size = 0;
+  nlink_t links = 0;
+};
+
+DirectoryState StateOf(const struct stat& st) {
+  return DirectoryState{st.st_dev, st.st_ino, st.st_mtim, st.st_ctim, st.st_size, st.st_nlink};
+}
+
+bool SameState(const DirectoryState& a, const DirectoryState& b) {
+  return a.device == b.device && a.inode == b.inode && a.modified.tv_sec == b.modified.tv_sec &&
+         a.modified.tv_nsec == b.modified.tv_nsec && a.changed.tv_sec == b.changed.tv_sec &&
+         a.changed.tv_nsec == b.changed.tv_nsec && a.size == b.size && a.links == b.links;
+}
+
+// Whether a change to the directory from `now` on must show in its times. File
+// systems stamp times from a coarse clock, some only to the second or two, so
+// a change in the same tick as the last one could leave them as they were;
+// times that lie clearly in the past cannot stay.
+// Whether `searched`, the folder part of a search pattern, is the folder the
+// path `checked` names: the pattern adds a "/" unless the path ends in one.
+bool SameFolder(const Text& checked, const Text& searched) {
+  if (searched.size() == checked.size() + 1 && searched.back() == u'/') {
+    return searched.compare(0, checked.size(), checked) == 0;
+  }
+  return searched == checked;
+}
+
+bool Settled(const struct stat& st, const struct timespec& now) {
+  constexpr time_t kMargin = 2;
+  return st.st_mtim.tv_sec + kMargin < now.tv_sec && st.st_ctim.tv_sec + kMargin < now.tv_sec;
+}
+
+// The folder a search was started on. Its descriptor is kept after the search
+// for the lookups of its files that follow (FindEntry), until any other
+// query. When the whole folder came in one read, that read is kept as well,
+// with the folder's state from just before it, and the next search of the same
+// folder replays it if the folder is provably as it was: the listing of a
+// folder's files and the listing of its subdirectories then cost one read.
 struct SearchedFolder {
   int fd = -1;
-  Text text;                // absolute, ending in "/"
+  Text text;                // absolute, ending in "/", for the lookups
+  Text searched;            // the folder as its search named it
+  bool lookups = false;     // FindEntry may use the descriptor
   uint64_t generation = 0;  // which search it belongs to
-  void Forget() {
+  std::unique_ptr<char[]> listing;
+  size_t listingSize = 0;
+  DirectoryState before;
+
+  // Any other query ends the lookups; the descriptor stays only with a kept read.
+  void EndLookups() {
+    lookups = false;
+    ++generation;
+    if (!listing) Close();
+  }
+  void Close() {
     if (fd >= 0) close(fd);
     fd = -1;
     text.clear();
+    searched.clear();
+    lookups = false;
+    listing.reset();
+    listingSize = 0;
     ++generation;
   }
 };
 
-// Reads the directory with getdents64 on its descriptor; when it ends, hands
-// the descriptor to the searched folder if no other search or query came
+// Reads the directory with getdents64 on its descriptor, or replays a kept
+// read of it. When it ends, it hands the descriptor (and a read that held the
+// whole folder) to the searched folder if no other search or query came
 // since, and closes it otherwise.
 class PosixSearch : public DirectorySearch {
  public:
-  PosixSearch(int fd, SearchedFolder& folder)
-      : fd_(fd), folder_(folder), generation_(folder.generation), buffer_(new char[kBufferSize]) {}
+  static constexpr size_t kBufferSize = 32768;
+
+  // A new read; `before` is the folder's state just before it, when known.
+  PosixSearch(int fd, SearchedFolder& folder, std::optional<DirectoryState> before)
+      : fd_(fd),
+        folder_(folder),
+        generation_(folder.generation),
+        buffer_(new char[kBufferSize]),
+        before_(before) {}
+  // A replay of the read the searched folder kept; it takes the read over.
+  explicit PosixSearch(SearchedFolder& folder)
+      : fd_(folder.fd),
+        folder_(folder),
+        generation_(folder.generation),
+        buffer_(std::move(folder.listing)),
+        before_(folder.before),
+        filled_(folder.listingSize),
+        reads_(1),
+        ended_(true) {
+    folder.fd = -1;
+    folder.listingSize = 0;
+  }
+
   ~PosixSearch() override {
-    if (folder_.generation == generation_ && !folder_.text.empty() && folder_.fd < 0) {
-      folder_.fd = fd_;
-    } else {
+    if (folder_.generation != generation_ || folder_.text.empty() || folder_.fd >= 0) {
       close(fd_);
+      return;
+    }
+    folder_.fd = fd_;
+    folder_.lookups = true;
+    if (ended_ && reads_ == 1 && before_) {
+      folder_.listing = std::move(buffer_);
+      folder_.listingSize = filled_;
+      folder_.before = *before_;
     }
   }
 
   bool Next(SearchEntry& entry) override {
     for (;;) {
       if (offset_ >= filled_) {
+        if (ended_) return false;
         const long n = syscall(SYS_getdents64, fd_, buffer_.get(), kBufferSize);
-        if (n <= 0) return false;  // the end, or an error: both end the search
+        if (n < 0) {
+          reads_ = 2;  // an error ends the search; what came is not the whole folder
+          ended_ = true;
+          return false;
+        }
+        if (n == 0) {
+          ended_ = true;
+          return false;
+        }
+        ++reads_;
         filled_ = static_cast<size_t>(n);
         offset_ = 0;
       }
@@ -208,6 +305,8 @@ class PosixSearch : public DirectorySearch {
       const unsigned char type = static_cast<unsigned char>(record[kTypeOffset]);
       const char* name = record + kNameOffset;
       if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+      // Links and unknown types are stated each time, a replay too: where a
+      // link leads can change without the folder changing.
       if (EntryFromType(type, name, entry)) return true;
       if (EntryAt(fd_, name, entry)) return true;
     }
@@ -218,14 +317,29 @@ class PosixSearch : public DirectorySearch {
   static constexpr size_t kLengthOffset = 16;
   static constexpr size_t kTypeOffset = 18;
   static constexpr size_t kNameOffset = 19;
-  static constexpr size_t kBufferSize = 32768;
 
   const int fd_;
   SearchedFolder& folder_;
   const uint64_t generation_;
   std::unique_ptr<char[]> buffer_;
+  const std::optional<DirectoryState> before_;
   size_t filled_ = 0;
   size_t offset_ = 0;
+  int reads_ = 0;  // getdents64 calls that returned entries
+  bool ended_ = false;
+};
+
+// The last lstat of a path, with where a link leads. A query on the same path
+// with no other look at the file system in between takes its answer from it:
+// a directory's time and the check before its search ask the same thing
+// back to back.
+struct LastStat {
+  bool valid = false;
+  Text path;
+  int error = 0;
+  struct stat own {};
+  bool leads = false;
+  struct stat followed {};
 };
 
 class PosixFileSystem : public FileSystem {
@@ -238,28 +352,45 @@ class PosixFileSystem : public FileSystem {
     if (folder.empty()) folder = u".";
     std::string native;
     if (!NativePath(folder, native)) return nullptr;
-    const int fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    RememberFolder(folder);
-    auto search = std::make_unique<PosixSearch>(fd, folder_);
+    std::unique_ptr<PosixSearch> search;
+    if (CanReplay(folder)) {
+      last_.valid = false;
+      ++folder_.generation;
+      folder_.lookups = false;
+      search = std::make_unique<PosixSearch>(folder_);
+    } else {
+      // The folder's state from the check just before, if it was of this very
+      // folder, and settled: what a later search compares with.
+      std::optional<DirectoryState> before;
+      struct timespec now {};
+      if (last_.valid && last_.error == 0 && SameFolder(last_.path, folder) && S_ISDIR(last_.own.st_mode) &&
+          clock_gettime(CLOCK_REALTIME_COARSE, &now) == 0 && Settled(last_.own, now)) {
+        before = StateOf(last_.own);
+      }
+      last_.valid = false;
+      const int fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (fd < 0) return nullptr;
+      RememberFolder(folder);
+      search = std::make_unique<PosixSearch>(fd, folder_, before);
+    }
     // As FindFirstFileW: a folder with nothing in it matches nothing.
     if (!search->Next(first)) return nullptr;
     return search;
   }
 
   bool FindEntry(const Text& path, SearchEntry& entry) override {
+    last_.valid = false;
     // A file of the folder searched last (the listing's lookups follow its
     // search) is stated relative to that folder, without walking the path or
     // converting it whole. Not found there, the path itself decides (the
     // folder may have been moved away since).
     const Text& folder = folder_.text;
-    if (folder_.fd >= 0 && path.size() > folder.size() &&
+    if (folder_.lookups && folder_.fd >= 0 && path.size() > folder.size() &&
         path.compare(0, folder.size(), folder) == 0) {
       const TextView rest = TextView(path).substr(folder.size());
       if (rest.find_first_of(TextView(u"/\0", 2)) == TextView::npos) {
         const std::string name = ToUtf8Lossless(rest);
         if (EntryAt(folder_.fd, name.c_str(), entry)) {
-          entry.name = FromUtf8Lossless(name);
           entry.id.reset();
           return true;
         }
@@ -275,7 +406,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool GetAttributes(const Text& path, uint32_t& attributes, uint32_t& error) override {
-    folder_.Forget();
+    folder_.EndLookups();
     AttributeData data;
     if (!Attributes(path, data, error)) return false;
     attributes = data.attributes;
@@ -283,13 +414,13 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool GetAttributeData(const Text& path, AttributeData& data) override {
-    folder_.Forget();
+    folder_.EndLookups();
     uint32_t error = 0;
     return Attributes(path, data, error);
   }
 
   bool OpenFollowingLinks(const Text& path, uint32_t& error) override {
-    folder_.Forget();
+    Forget();
     std::string native;
     if (!NativePath(path, native)) {
       error = kErrorInvalidName;
@@ -330,7 +461,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   VolumeCheck ExamineVolume(const Text&, uint32_t& error) override {
-    folder_.Forget();
+    folder_.EndLookups();
     // Every POSIX file system has symbolic links, and finding a link's target
     // needs nothing of the volume.
     error = 0;
@@ -338,7 +469,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool FinalPath(const Text& path, Text& target) override {
-    folder_.Forget();
+    Forget();
     std::string native;
     if (!NativePath(path, native)) return false;
     char* resolved = realpath(native.c_str(), nullptr);
@@ -349,7 +480,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool Identity(const Text& path, FileId& id) override {
-    folder_.Forget();
+    Forget();
     std::string native;
     struct stat st;
     if (!NativePath(path, native) || stat(native.c_str(), &st) != 0) return false;
@@ -393,10 +524,30 @@ class PosixFileSystem : public FileSystem {
   }
 
  private:
+  // A query that looks at the file system other than through the last lstat.
+  void Forget() {
+    folder_.EndLookups();
+    last_.valid = false;
+  }
+
+  // Whether the folder's kept read still shows it: the check just made (after
+  // that read) found the same directory at the path in the same state, and
+  // the kept descriptor is that directory.
+  bool CanReplay(const Text& folder) const {
+    if (!folder_.listing || folder_.fd < 0 || folder_.searched != folder) return false;
+    if (!last_.valid || last_.error != 0 || !SameFolder(last_.path, folder) || !S_ISDIR(last_.own.st_mode)) {
+      return false;
+    }
+    if (!SameState(StateOf(last_.own), folder_.before)) return false;
+    struct stat kept;
+    return fstat(folder_.fd, &kept) == 0 && SameState(StateOf(kept), folder_.before);
+  }
+
   // The folder's absolute form ending in "/", for FindEntry; its descriptor
   // follows when the search ends.
   void RememberFolder(const Text& folder) {
-    folder_.Forget();
+    folder_.Close();
+    folder_.searched = folder;
     Text absolute = folder;
     if (folder[0] != u'/') {
       uint32_t error = 0;
@@ -407,25 +558,30 @@ class PosixFileSystem : public FileSystem {
     folder_.text = std::move(absolute);
   }
 
-  SearchedFolder folder_;
-
   bool Attributes(const Text& path, AttributeData& data, uint32_t& error) {
-    std::string native;
-    if (!NativePath(path, native)) {
-      error = kErrorInvalidName;
+    if (!last_.valid || last_.path != path) {
+      std::string native;
+      if (!NativePath(path, native)) {
+        error = kErrorInvalidName;
+        return false;
+      }
+      last_.valid = true;
+      last_.path = path;
+      last_.error = lstat(native.c_str(), &last_.own) == 0 ? 0 : errno;
+      last_.leads = last_.error == 0 && S_ISLNK(last_.own.st_mode) &&
+                    stat(native.c_str(), &last_.followed) == 0;
+    }
+    if (last_.error != 0) {
+      error = WindowsError(last_.error);
       return false;
     }
-    struct stat own;
-    if (lstat(native.c_str(), &own) != 0) {
-      error = WindowsError(errno);
-      return false;
-    }
-    struct stat followed;
-    const bool leads = S_ISLNK(own.st_mode) && stat(native.c_str(), &followed) == 0;
-    data.attributes = AttributesOf(own, leads ? &followed : nullptr);
-    data.writeTime = FileTimeOf(own.st_mtim);
+    data.attributes = AttributesOf(last_.own, last_.leads ? &last_.followed : nullptr);
+    data.writeTime = FileTimeOf(last_.own.st_mtim);
     return true;
   }
+
+  SearchedFolder folder_;
+  LastStat last_;
 };
 
 }  // namespace
