@@ -3,8 +3,14 @@
 namespace ostrivel {
 
 Text FromUtf8Lossless(std::string_view bytes) {
+  Text out;
+  FromUtf8Lossless(bytes, out);
+  return out;
+}
+
+void FromUtf8Lossless(std::string_view bytes, Text& out) {
   // At most one unit per byte: written through a pointer, then cut to size.
-  Text out(bytes.size(), u'\0');
+  out.resize(bytes.size());
   char16_t* o = out.data();
   const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
@@ -54,21 +60,15 @@ Text FromUtf8Lossless(std::string_view bytes) {
     i += len;
   }
   out.resize(static_cast<size_t>(o - out.data()));
-  return out;
 }
 
-std::string ToUtf8Lossless(TextView text) {
-  // Written through a pointer into room for the longest result (three bytes
-  // per unit at most), then cut to size: no check of the room per byte.
+namespace {
+
+// Writes the UTF-8 of `text` from `o` on, which has room for three bytes per
+// unit (the longest result), and returns where it ended: no check of the
+// room per byte.
+char* EncodeUtf8(TextView text, char* o) {
   const size_t n = text.size();
-  // Short texts (paths, names) go through a buffer on the stack, so that the
-  // result is allocated once at its size.
-  constexpr size_t kShort = 256;
-  char small[kShort * 3];
-  std::string out;
-  if (n > kShort) out.resize(n * 3);
-  char* const begin = n > kShort ? out.data() : small;
-  char* o = begin;
   for (size_t i = 0; i < n; ++i) {
     char32_t cp = text[i];
     if (cp < 0x80) {
@@ -97,9 +97,27 @@ std::string ToUtf8Lossless(TextView text) {
     }
     *o++ = static_cast<char>(0x80 | (cp & 0x3F));
   }
-  if (n <= kShort) return std::string(begin, o);
-  out.resize(static_cast<size_t>(o - begin));
+  return o;
+}
+
+}  // namespace
+
+std::string ToUtf8Lossless(TextView text) {
+  // Short texts (paths, names) go through a buffer on the stack, so that the
+  // result is allocated once at its size.
+  constexpr size_t kShort = 256;
+  if (text.size() <= kShort) {
+    char small[kShort * 3];
+    return std::string(small, EncodeUtf8(text, small));
+  }
+  std::string out;
+  ToUtf8Lossless(text, out);
   return out;
+}
+
+void ToUtf8Lossless(TextView text, std::string& out) {
+  out.resize(text.size() * 3);
+  out.resize(static_cast<size_t>(EncodeUtf8(text, out.data()) - out.data()));
 }
 
 Text Decimal(int64_t value) {

@@ -34,6 +34,23 @@ TEST(Utf8, IllFormedBytesRoundTrip) {
   }
 }
 
+// The forms that write into a buffer are used over many names in a row: each
+// result must be exactly its own, whatever the buffer held before.
+TEST(Utf8, ReusedBuffersHoldOnlyTheLastResult) {
+  const std::string names[] = {"a much longer name \xE5\xBF\xAB\xE7\x85\xA7", "x", "",
+                               "\xFF\xE5\xBF", std::string(700, 'n') + "\xF0\x9F\x98\x80", "b"};
+  Text text;
+  std::string bytes;
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name.substr(0, 40));
+    FromUtf8Lossless(name, text);
+    EXPECT_EQ(text, FromUtf8Lossless(name));
+    ToUtf8Lossless(text, bytes);
+    EXPECT_EQ(bytes, name);
+    EXPECT_EQ(ToUtf8Lossless(text), name);
+  }
+}
+
 TEST(Utf8, OtherLoneSurrogatesBecomeReplacement) {
   EXPECT_EQ(Utf8(Text(1, char16_t(0xD800))), "\xEF\xBF\xBD");
   EXPECT_EQ(Utf8(Text(1, char16_t(0xDC10))), "\xEF\xBF\xBD");

@@ -477,6 +477,39 @@ Text DateTimeText(const RegionalFormat& regional, TextView format, double value,
   return std::move(formatter).Result();
 }
 
+void AppendNumericDateTime(Text& out, const RegionalFormat& regional, double value) {
+  SplitDateTime parts = SplitValue(value);
+  if (!parts.valid) parts = SplitDateTime{};  // zeros, as the formatter writes them
+  char16_t buffer[32];
+  char16_t* o = buffer;
+  auto number = [&o](int n, int digits) {
+    char16_t reversed[12];
+    int count = 0;
+    unsigned rest = static_cast<unsigned>(n < 0 ? 0 : n);
+    do {
+      reversed[count++] = static_cast<char16_t>(u'0' + rest % 10);
+      rest /= 10;
+    } while (rest != 0);
+    for (int k = count; k < digits; ++k) *o++ = u'0';
+    while (count > 0) *o++ = reversed[--count];
+  };
+  auto separator = [&o](char16_t c) {
+    if (c != u'\0') *o++ = c;
+  };
+  number(parts.year, 4);
+  separator(regional.dateSeparator);
+  number(parts.month, 1);
+  separator(regional.dateSeparator);
+  number(parts.day, 1);
+  *o++ = u' ';
+  number(parts.hour, 1);  // no AM/PM in the format: the 24-hour clock
+  separator(regional.timeSeparator);
+  number(parts.minute, 2);
+  separator(regional.timeSeparator);
+  number(parts.second, 2);
+  out.append(buffer, static_cast<size_t>(o - buffer));
+}
+
 RegionalSettings::RegionalSettings(LocaleSource& source)
     : source_(source), format_(RefreshRegionalFormat(source)) {}
 

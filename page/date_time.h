@@ -57,6 +57,10 @@ RegionalFormat RefreshRegionalFormat(LocaleSource& source);
 Text DateTimeText(const RegionalFormat& regional, TextView format, double value,
                   LocaleSource* eras = nullptr);
 
+// The text of DateTimeText(regional, u"yyyy/m/d h:nn:ss", value), appended to
+// `out` without reading the format: the records write one per file.
+void AppendNumericDateTime(Text& out, const RegionalFormat& regional, double value);
+
 // The program-wide RegionalFormat with its start-up locale facts.
 class RegionalSettings {
  public:

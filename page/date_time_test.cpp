@@ -328,5 +328,31 @@ TEST(DateTimeText, ValuesWithoutADateWriteZerosAndNoNames) {
   }
 }
 
+// The writer the records use for every file stands in for the formatter on
+// one format: it must give the formatter's text for any value and separators.
+TEST(DateTimeText, NumericWriterMatchesTheFormatter) {
+  std::vector<double> values = {kMorning, kEvening, kMidnight, kHalfPastNoon, kSmall,
+                                DateFromParts(1, 1, 1), DateFromParts(9999, 12, 31) + 0.9999999,
+                                DateFromParts(1999, 12, 31) + 0.99999999999,  // rounds to the next day
+                                -0.25, -1.75, 0.0, 2.0, std::nan(""),
+                                std::numeric_limits<double>::infinity(), 1e300};
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> any(-700000.0, 2960000.0);
+  for (int i = 0; i < 2000; ++i) values.push_back(any(random));
+  for (const char16_t dateSeparator : {u'/', u'-', u'.', u'\0', u'年'}) {
+    for (const char16_t timeSeparator : {u':', u'.', u'\0'}) {
+      RegionalFormat regional;
+      regional.dateSeparator = dateSeparator;
+      regional.timeSeparator = timeSeparator;
+      for (const double value : values) {
+        SCOPED_TRACE(testing::Message() << value << " " << int(dateSeparator) << " " << int(timeSeparator));
+        Text out = u"before";
+        AppendNumericDateTime(out, regional, value);
+        ASSERT_EQ(out, u"before" + DateTimeText(regional, u"yyyy/m/d h:nn:ss", value));
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace ostrivel

@@ -1,5 +1,8 @@
 #include "scan/catalogue.h"
 
+#include <algorithm>
+#include <climits>
+#include <functional>
 #include <utility>
 
 namespace ostrivel {
@@ -78,6 +81,41 @@ bool FindByName(const StringList& list, TextView text, Collation& collation, int
   }
   index = low;
   return found;
+}
+
+void NameIndex::Build(const StringList& list, Collation& collation) {
+  entries_.clear();
+  lines_ = list.Lines().data();
+  count_ = list.Count();
+  // Only a list in order can answer as bisection does; one that is not (or a
+  // collation that fails) is left to bisection.
+  for (int32_t i = 1; i < list.Count(); ++i) {
+    const int c = CompareNames(collation, list[i - 1], list[i]);
+    if (c > 0 || c == -2) return;
+  }
+  entries_.reserve(list.Lines().size());
+  const std::hash<TextView> hash;
+  for (int32_t i = 0; i < list.Count(); ++i) entries_.emplace_back(hash(list[i]), i);
+  std::sort(entries_.begin(), entries_.end());
+}
+
+bool NameIndex::Find(const StringList& list, TextView text, Collation& collation,
+                     int32_t& index) {
+  if (list.Lines().data() != lines_ || list.Count() != count_) Build(list, collation);
+  const size_t h = std::hash<TextView>()(text);
+  auto it = std::lower_bound(entries_.begin(), entries_.end(), std::make_pair(h, INT32_MIN));
+  for (; it != entries_.end() && it->first == h; ++it) {
+    const int32_t k = it->second;
+    if (k >= list.Count() || list[k] != text) continue;
+    // In a list in order, a line equal to the text whose neighbours come
+    // strictly before and after it is where every bisection ends.
+    if (CompareNames(collation, list[k], text) != 0) break;
+    if (k > 0 && CompareNames(collation, list[k - 1], text) >= 0) break;
+    if (k + 1 < list.Count() && CompareNames(collation, list[k + 1], text) <= 0) break;
+    index = k;
+    return true;
+  }
+  return FindByName(list, text, collation, index);
 }
 
 void CollectDirectories(const Text& root, StringList& dirList, FileQueries& queries,

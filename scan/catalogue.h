@@ -4,6 +4,8 @@
 // the walk that fills the catalogue.
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "core/text.h"
 #include "page/string_list.h"
@@ -23,6 +25,24 @@ void SortByName(StringList& list, Collation& collation);
 // Bisection in a list sorted by SortByName. `index` is the position found, or
 // the insertion position when nothing is equal to `text`.
 bool FindByName(const StringList& list, TextView text, Collation& collation, int32_t& index);
+
+// FindByName in one list that many lookups share (the catalogue, for every
+// record's subdirectories): the same answers, found by hash and confirmed
+// with at most three comparisons. Whatever it cannot confirm (a name with
+// equal neighbours, a list out of order, one changed since) is bisected.
+class NameIndex {
+ public:
+  bool Find(const StringList& list, TextView text, Collation& collation, int32_t& index);
+  // After the list was filled again: the next Find builds the index afresh.
+  void Forget() { count_ = -1; }
+
+ private:
+  void Build(const StringList& list, Collation& collation);
+
+  std::vector<std::pair<size_t, int32_t>> entries_;  // hash of a line, its position; sorted
+  const Text* lines_ = nullptr;                      // the list it was built for
+  int32_t count_ = -1;
+};
 
 // Appends every directory below `root` to `dirList` (which already holds the
 // root) and sorts the whole list. Any failure of the walk adds nothing.

@@ -151,6 +151,47 @@ TEST(FindByName, Bisection) {
   EXPECT_EQ(index, 2);
 }
 
+// The index must answer exactly as bisection: in sorted lists with many equal
+// entries, in lists out of order, and after the list changed under it.
+TEST(NameIndex, AnswersAsBisection) {
+  std::unique_ptr<Collation> user = MakeUserCollation();
+  FirstCharCollation firstChar;
+  std::mt19937 random(11);
+  const char16_t letters[] = u"aAbB/ _&0é快";
+  auto name = [&] {
+    Text t;
+    const int n = 1 + static_cast<int>(random() % 4);
+    for (int i = 0; i < n; ++i) t += letters[random() % (std::size(letters) - 1)];
+    return t;
+  };
+  for (Collation* c : {user.get(), static_cast<Collation*>(&firstChar)}) {
+    for (int round = 0; round < 60; ++round) {
+      StringList list;
+      const int n = static_cast<int>(random() % 40);
+      for (int i = 0; i < n; ++i) list.Add(name());
+      if (round % 5 != 4) SortByName(list, *c);  // and now and then left out of order
+      NameIndex index;
+      for (int query = 0; query < 80; ++query) {
+        const Text text = n > 0 && query % 2 == 0 ? list[static_cast<int32_t>(random() % n)] : name();
+        int32_t expected = -1, got = -1;
+        const bool found = FindByName(list, text, *c, expected);
+        ASSERT_EQ(index.Find(list, text, *c, got), found) << Utf8(text);
+        ASSERT_EQ(got, expected) << Utf8(text);
+      }
+      // Changed in place, then told: the answers follow the list.
+      if (n > 1) {
+        std::swap(list.Lines().front(), list.Lines().back());
+        index.Forget();
+        for (const Text& text : list.Lines()) {
+          int32_t expected = -1, got = -1;
+          ASSERT_EQ(index.Find(list, text, *c, got), FindByName(list, text, *c, expected));
+          ASSERT_EQ(got, expected);
+        }
+      }
+    }
+  }
+}
+
 class UserCollation : public ::testing::Test {
  protected:
   std::unique_ptr<Collation> collation_ = MakeUserCollation();

@@ -254,11 +254,18 @@ class DirectoryWalk {
   }
 
   void Entry(const Text& folder, const SearchEntry& entry) {
-    if (IsDotName(entry.name) || !IsSingleName(entry.name)) return;
     const bool isDirectory = (entry.attributes & kAttrDirectory) != 0;
-    if (isDirectory == wantDirectories_) result_.push_back(queries_.JoinPath(folder, entry.name));
-    if (!recursive_ || !isDirectory) return;
+    const bool wanted = isDirectory == wantDirectories_;
+    const bool entered = recursive_ && isDirectory;
+    // An entry neither kept nor entered needs no look at its name.
+    if (!wanted && !entered) return;
+    if (IsDotName(entry.name) || !IsSingleName(entry.name)) return;
     Text path = queries_.JoinPath(folder, entry.name);
+    if (!entered) {
+      result_.push_back(std::move(path));
+      return;
+    }
+    if (wanted) result_.push_back(path);
     std::optional<FileId> id = entry.id;
     const bool isLink = (entry.attributes & kAttrReparsePoint) != 0;
     if (isLink) {
@@ -345,12 +352,16 @@ std::vector<Text> FileQueries::ListFiles(const Text& folder) {
 }
 
 bool FileQueries::LookUpFile(const Text& path, FileEntry& entry) {
-  uint32_t error = 0;
-  const Text absolute = ExpandPath(path, error);
-  if (absolute.empty()) return false;
   SearchEntry found;
-  if (!fs_.FindEntry(absolute, found)) return false;
-  entry.Name = found.name;
+  // A POSIX path from "/" on is its own full path: no copy of it per file.
+  if (fs_.Style() == PathStyle::Posix && !path.empty() && path[0] == u'/') {
+    if (!fs_.FindEntry(path, found)) return false;
+  } else {
+    uint32_t error = 0;
+    const Text absolute = ExpandPath(path, error);
+    if (absolute.empty() || !fs_.FindEntry(absolute, found)) return false;
+  }
+  entry.Name = std::move(found.name);
   entry.Size = MakeInt64(found.sizeHigh, found.sizeLow);
   entry.WriteTime = found.writeTime;
   return true;

@@ -10,8 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <vector>
 
 #include "page/date_value.h"
 #include "scan/catalogue.h"
@@ -325,6 +327,38 @@ TEST_F(PosixTree, SecondListingOfAFolderSeesEveryChange) {
             (std::vector<std::string>{"/replaced/new sub"}));
   queries_.DirectoryWriteTime(tree_.Path(u"same"));
   EXPECT_LE(OpenDescriptors(), idle + 1);
+}
+
+// A walk enters each folder relative to the one it is reading; it must still
+// stop where the folder's path grows too long for the system, as it would
+// with the whole path.
+TEST_F(PosixTree, WalkStopsWhereThePathGrowsTooLong) {
+  const std::string part(200, 'd');
+  constexpr int kLevels = 24;  // 24 * 201 bytes: past PATH_MAX
+  std::vector<int> fds{open(Utf8(tree_.Root()).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+  for (int level = 0; level < kLevels; ++level) {
+    ASSERT_EQ(mkdirat(fds.back(), part.c_str(), 0755), 0);
+    fds.push_back(openat(fds.back(), part.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    ASSERT_GE(fds.back(), 0);
+  }
+  MakeFile("file");
+  const std::vector<Text> found = queries_.ListAllDirectories(tree_.Root());
+  // A folder is searched while its path and the "/" after it stay below PATH_MAX bytes.
+  size_t searchable = 0;
+  for (size_t bytes = Utf8(tree_.Root()).size(); bytes + 1 < PATH_MAX; bytes += part.size() + 1) {
+    ++searchable;
+  }
+  ASSERT_LT(searchable, static_cast<size_t>(kLevels));
+  EXPECT_EQ(found.size(), searchable);
+  EXPECT_EQ(queries_.ListFiles(tree_.Root()).size(), 1u);
+  // Removed from the deepest up: no call takes paths this long.
+  close(fds.back());
+  fds.pop_back();
+  while (!fds.empty()) {
+    EXPECT_EQ(unlinkat(fds.back(), part.c_str(), AT_REMOVEDIR), 0);
+    close(fds.back());
+    fds.pop_back();
+  }
 }
 
 TEST(PosixFileSystem, PathsErrorsAndTimes) {

@@ -10,9 +10,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "scan/file_system.h"
 
@@ -100,7 +102,7 @@ int ErrnoOf(uint32_t code) {
 // string would silently cut short.
 bool NativePath(const Text& path, std::string& native) {
   if (path.find(u'\0') != Text::npos) return false;
-  native = ToUtf8Lossless(path);
+  ToUtf8Lossless(path, native);
   return true;
 }
 
@@ -139,7 +141,7 @@ bool EntryAt(int folder, const char* name, SearchEntry& entry) {
   const uint64_t size = S_ISREG(own.st_mode) ? static_cast<uint64_t>(own.st_size) : 0;
   entry.sizeHigh = static_cast<uint32_t>(size >> 32);
   entry.sizeLow = static_cast<uint32_t>(size);
-  entry.name = FromUtf8Lossless(name);
+  FromUtf8Lossless(name, entry.name);
   entry.id.reset();
   if (S_ISDIR(own.st_mode)) {
     entry.id = IdOf(own);
@@ -159,7 +161,7 @@ bool EntryFromType(unsigned char type, const char* name, SearchEntry& entry) {
   entry.writeTime = 0;
   entry.sizeHigh = 0;
   entry.sizeLow = 0;
-  entry.name = FromUtf8Lossless(name);
+  FromUtf8Lossless(name, entry.name);
   entry.id.reset();
   return true;
 }
@@ -209,6 +211,8 @@ bool Settled(const struct stat& st, const struct timespec& now) {
 // with the folder's state from just before it, and the next search of the same
 // folder replays it if the folder is provably as it was: the listing of a
 // folder's files and the listing of its subdirectories then cost one read.
+constexpr size_t kReadBufferSize = 32768;
+
 struct SearchedFolder {
   int fd = -1;
   Text text;                // absolute, ending in "/", for the lookups
@@ -218,6 +222,15 @@ struct SearchedFolder {
   std::unique_ptr<char[]> listing;
   size_t listingSize = 0;
   DirectoryState before;
+  // A read buffer for the next search: a walk starts one search per folder.
+  std::unique_ptr<char[]> spare;
+
+  std::unique_ptr<char[]> TakeBuffer() {
+    return spare ? std::move(spare) : std::unique_ptr<char[]>(new char[kReadBufferSize]);
+  }
+  void GiveBack(std::unique_ptr<char[]> buffer) {
+    if (!spare) spare = std::move(buffer);
+  }
 
   // Any other query ends the lookups; the descriptor stays only with a kept read.
   void EndLookups() {
@@ -231,7 +244,7 @@ struct SearchedFolder {
     text.clear();
     searched.clear();
     lookups = false;
-    listing.reset();
+    if (listing) GiveBack(std::move(listing));
     listingSize = 0;
     ++generation;
   }
@@ -241,50 +254,73 @@ struct SearchedFolder {
 // read of it. When it ends, it hands the descriptor (and a read that held the
 // whole folder) to the searched folder if no other search or query came
 // since, and closes it otherwise.
+class PosixSearch;
+
+// The searches not yet closed, innermost last: a walk enters a subdirectory
+// while the search of its parent is still open.
+using OpenSearches = std::vector<const PosixSearch*>;
+
 class PosixSearch : public DirectorySearch {
  public:
-  static constexpr size_t kBufferSize = 32768;
-
-  // A new read; `before` is the folder's state just before it, when known.
-  PosixSearch(int fd, SearchedFolder& folder, std::optional<DirectoryState> before)
+  // A new read of `searched` (the folder as the pattern named it); `before`
+  // is the folder's state just before it, when known.
+  PosixSearch(int fd, Text searched, SearchedFolder& folder,
+              std::optional<DirectoryState> before, OpenSearches& open)
       : fd_(fd),
+        searched_(std::move(searched)),
         folder_(folder),
         generation_(folder.generation),
-        buffer_(new char[kBufferSize]),
-        before_(before) {}
+        buffer_(folder.TakeBuffer()),
+        before_(before),
+        open_(open) {
+    open_.push_back(this);
+  }
   // A replay of the read the searched folder kept; it takes the read over.
-  explicit PosixSearch(SearchedFolder& folder)
+  PosixSearch(Text searched, SearchedFolder& folder, OpenSearches& open)
       : fd_(folder.fd),
+        searched_(std::move(searched)),
         folder_(folder),
         generation_(folder.generation),
         buffer_(std::move(folder.listing)),
         before_(folder.before),
+        open_(open),
         filled_(folder.listingSize),
         reads_(1),
         ended_(true) {
     folder.fd = -1;
     folder.listingSize = 0;
+    open_.push_back(this);
   }
 
+  int Fd() const { return fd_; }
+  const Text& Searched() const { return searched_; }
+
   ~PosixSearch() override {
+    for (auto it = open_.end(); it != open_.begin();) {
+      if (*--it == this) {
+        open_.erase(it);
+        break;
+      }
+    }
     if (folder_.generation != generation_ || folder_.text.empty() || folder_.fd >= 0) {
       close(fd_);
-      return;
+    } else {
+      folder_.fd = fd_;
+      folder_.lookups = true;
+      if (ended_ && reads_ == 1 && before_) {
+        folder_.listing = std::move(buffer_);
+        folder_.listingSize = filled_;
+        folder_.before = *before_;
+      }
     }
-    folder_.fd = fd_;
-    folder_.lookups = true;
-    if (ended_ && reads_ == 1 && before_) {
-      folder_.listing = std::move(buffer_);
-      folder_.listingSize = filled_;
-      folder_.before = *before_;
-    }
+    if (buffer_) folder_.GiveBack(std::move(buffer_));
   }
 
   bool Next(SearchEntry& entry) override {
     for (;;) {
       if (offset_ >= filled_) {
         if (ended_) return false;
-        const long n = syscall(SYS_getdents64, fd_, buffer_.get(), kBufferSize);
+        const long n = syscall(SYS_getdents64, fd_, buffer_.get(), kReadBufferSize);
         if (n < 0) {
           reads_ = 2;  // an error ends the search; what came is not the whole folder
           ended_ = true;
@@ -319,10 +355,12 @@ class PosixSearch : public DirectorySearch {
   static constexpr size_t kNameOffset = 19;
 
   const int fd_;
+  const Text searched_;
   SearchedFolder& folder_;
   const uint64_t generation_;
   std::unique_ptr<char[]> buffer_;
   const std::optional<DirectoryState> before_;
+  OpenSearches& open_;
   size_t filled_ = 0;
   size_t offset_ = 0;
   int reads_ = 0;  // getdents64 calls that returned entries
@@ -350,14 +388,14 @@ class PosixFileSystem : public FileSystem {
     if (pattern.empty() || pattern.back() != u'*') return nullptr;
     Text folder = pattern.substr(0, pattern.size() - 1);
     if (folder.empty()) folder = u".";
-    std::string native;
+    std::string& native = native_;
     if (!NativePath(folder, native)) return nullptr;
     std::unique_ptr<PosixSearch> search;
     if (CanReplay(folder)) {
       last_.valid = false;
       ++folder_.generation;
       folder_.lookups = false;
-      search = std::make_unique<PosixSearch>(folder_);
+      search = std::make_unique<PosixSearch>(std::move(folder), folder_, open_);
     } else {
       // The folder's state from the check just before, if it was of this very
       // folder, and settled: what a later search compares with.
@@ -368,10 +406,10 @@ class PosixFileSystem : public FileSystem {
         before = StateOf(last_.own);
       }
       last_.valid = false;
-      const int fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      const int fd = OpenFolder(folder, native);
       if (fd < 0) return nullptr;
       RememberFolder(folder);
-      search = std::make_unique<PosixSearch>(fd, folder_, before);
+      search = std::make_unique<PosixSearch>(fd, std::move(folder), folder_, before, open_);
     }
     // As FindFirstFileW: a folder with nothing in it matches nothing.
     if (!search->Next(first)) return nullptr;
@@ -389,18 +427,19 @@ class PosixFileSystem : public FileSystem {
         path.compare(0, folder.size(), folder) == 0) {
       const TextView rest = TextView(path).substr(folder.size());
       if (rest.find_first_of(TextView(u"/\0", 2)) == TextView::npos) {
-        const std::string name = ToUtf8Lossless(rest);
-        if (EntryAt(folder_.fd, name.c_str(), entry)) {
+        ToUtf8Lossless(rest, name_);
+        if (EntryAt(folder_.fd, name_.c_str(), entry)) {
           entry.id.reset();
           return true;
         }
       }
     }
-    std::string native;
+    std::string& native = native_;
     if (!NativePath(path, native) || native.empty() || native.back() == '/') return false;
     if (!EntryAt(AT_FDCWD, native.c_str(), entry)) return false;
     const size_t slash = native.rfind('/');
-    entry.name = FromUtf8Lossless(slash == std::string::npos ? native : native.substr(slash + 1));
+    FromUtf8Lossless(std::string_view(native).substr(slash == std::string::npos ? 0 : slash + 1),
+                     entry.name);
     entry.id.reset();
     return true;
   }
@@ -530,6 +569,27 @@ class PosixFileSystem : public FileSystem {
     last_.valid = false;
   }
 
+  // A subdirectory of the innermost open search (a walk entering what it
+  // just read) is opened relative to that search's descriptor: one name looked
+  // up in the very directory being read, not the whole path again. A path
+  // the system refuses as too long is still refused.
+  int OpenFolder(const Text& folder, const std::string& native) {
+    constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    if (!open_.empty() && native.size() < PATH_MAX) {
+      const Text& parent = open_.back()->Searched();
+      if (!parent.empty() && parent.back() == u'/' && folder.size() > parent.size() + 1 &&
+          folder.back() == u'/' && folder.compare(0, parent.size(), parent) == 0) {
+        const TextView name =
+            TextView(folder).substr(parent.size(), folder.size() - parent.size() - 1);
+        if (name.find(u'/') == TextView::npos && name != u"." && name != u"..") {
+          ToUtf8Lossless(name, name_);
+          return openat(open_.back()->Fd(), name_.c_str(), kFlags);
+        }
+      }
+    }
+    return open(native.c_str(), kFlags);
+  }
+
   // Whether the folder's kept read still shows it: the check just made (after
   // that read) found the same directory at the path in the same state, and
   // the kept descriptor is that directory.
@@ -548,19 +608,20 @@ class PosixFileSystem : public FileSystem {
   void RememberFolder(const Text& folder) {
     folder_.Close();
     folder_.searched = folder;
-    Text absolute = folder;
-    if (folder[0] != u'/') {
+    // Assigned into the room the last folder left: one search per folder.
+    if (folder[0] == u'/') {
+      folder_.text = folder;
+    } else {
       uint32_t error = 0;
-      absolute = FullPath(folder, error);
-      if (absolute.empty()) return;
+      folder_.text = FullPath(folder, error);
+      if (folder_.text.empty()) return;
     }
-    if (absolute.back() != u'/') absolute.push_back(u'/');
-    folder_.text = std::move(absolute);
+    if (folder_.text.back() != u'/') folder_.text.push_back(u'/');
   }
 
   bool Attributes(const Text& path, AttributeData& data, uint32_t& error) {
     if (!last_.valid || last_.path != path) {
-      std::string native;
+      std::string& native = native_;
       if (!NativePath(path, native)) {
         error = kErrorInvalidName;
         return false;
@@ -582,6 +643,10 @@ class PosixFileSystem : public FileSystem {
 
   SearchedFolder folder_;
   LastStat last_;
+  OpenSearches open_;
+  // Scratch for the native forms of paths and names, whose room is reused.
+  std::string native_;
+  std::string name_;
 };
 
 }  // namespace

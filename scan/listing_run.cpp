@@ -59,6 +59,7 @@ void ListingRun::BuildListing(ListingUi& ui) {
   FileQueries queries(services_.fs);
   DirList.Add(SourceRoot);
   CollectDirectories(SourceRoot, DirList, queries, services_.collation);
+  DirIndex.Forget();
 
   const RecordServices recordServices{queries, services_.collation, services_.regional, ui};
   ListingProgress progress;

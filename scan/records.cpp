@@ -62,9 +62,8 @@ void AppendDirectoryRecord(int32_t index, ListingState& state, const RecordServi
   AppendEscaped(entry, path);
   try {
     const double value = queries.DirectoryWriteTime(path);
-    const Text time = services.regional.DateTimeText(kRecordTimeFormat, value);
     entry.append(u"*0*");
-    entry.append(time);
+    AppendNumericDateTime(entry, services.regional.Format(), value);
   } catch (const Error&) {
     entry.append(u"*0*-");
   }
@@ -84,13 +83,12 @@ void AppendDirectoryRecord(int32_t index, ListingState& state, const RecordServi
         if (queries.LookUpFile(state.FileList[i], file)) {
           sizeSum = WrappingAdd(sizeSum, file.Size);
           const double value = queries.FileTimeToLocalDateTime(file.WriteTime);
-          const Text time = services.regional.DateTimeText(kRecordTimeFormat, value);
           files.append(u",\"");
           AppendEscaped(files, file.Name);
           files.push_back(u'*');
           files.append(Decimal(file.Size));
           files.push_back(u'*');
-          files.append(time);
+          AppendNumericDateTime(files, services.regional.Format(), value);
           files.push_back(u'"');
           ++state.FileCount;
         }
@@ -112,7 +110,7 @@ void AppendDirectoryRecord(int32_t index, ListingState& state, const RecordServi
     SortByName(state.SubDirList, services.collation);
     for (int32_t i = 0; i < state.SubDirList.Count(); ++i) {
       int32_t found = 0;
-      if (FindByName(state.DirList, state.SubDirList[i], services.collation, found)) {
+      if (state.DirIndex.Find(state.DirList, state.SubDirList[i], services.collation, found)) {
         indices.push_back(u'*');
         indices.append(Decimal(found));
       }

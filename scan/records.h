@@ -8,6 +8,7 @@
 
 #include "core/text.h"
 #include "page/string_list.h"
+#include "scan/catalogue.h"
 
 namespace ostrivel {
 
@@ -23,6 +24,7 @@ struct ListingState {
   StringList SubDirList;   // scratch: one directory's subdirectories
   StringList FileList;     // scratch: one directory's files
   StringList RecordLines;  // one record per catalogue index
+  NameIndex DirIndex;      // finds the subdirectories of a record in DirList
   int64_t FileCount = 0;   // files written into records in this run
   int64_t TotalSize = 0;   // bytes of all files of the run's records
   Text AppDir;             // the executable's folder, ending in a separator
@@ -36,7 +38,7 @@ struct RecordServices {
   ListingUi& ui;                     // ProcessPendingMessages after every file and lookup
 };
 
-// The format of every time in the records.
+// The format of every time in the records, which AppendNumericDateTime writes.
 inline constexpr char16_t kRecordTimeFormat[] = u"yyyy/m/d h:nn:ss";
 
 // Every "&" written as "&amp;"; nothing else is touched.
