@@ -1,5 +1,7 @@
 #include "core/text.h"
 
+#include <cstring>
+
 namespace ostrivel {
 
 Text FromUtf8Lossless(std::string_view bytes) {
@@ -16,6 +18,16 @@ void FromUtf8Lossless(std::string_view bytes, Text& out) {
   const size_t n = bytes.size();
   size_t i = 0;
   while (i < n) {
+    // Runs of ASCII eight bytes at a time: most names are mostly ASCII.
+    while (i + 8 <= n) {
+      uint64_t word;
+      std::memcpy(&word, s + i, sizeof word);
+      if ((word & 0x8080808080808080ULL) != 0) break;
+      for (int k = 0; k < 8; ++k) o[k] = s[i + k];
+      o += 8;
+      i += 8;
+    }
+    if (i >= n) break;
     const unsigned char b = s[i];
     if (b < 0x80) {
       *o++ = b;
@@ -70,6 +82,18 @@ namespace {
 char* EncodeUtf8(TextView text, char* o) {
   const size_t n = text.size();
   for (size_t i = 0; i < n; ++i) {
+    // Runs of ASCII eight units at a time.
+    while (i + 8 <= n) {
+      char16_t units[8];
+      std::memcpy(units, text.data() + i, sizeof units);
+      char16_t any = 0;
+      for (const char16_t u : units) any |= u;
+      if (any >= 0x80) break;
+      for (int k = 0; k < 8; ++k) o[k] = static_cast<char>(units[k]);
+      o += 8;
+      i += 8;
+    }
+    if (i >= n) break;
     char32_t cp = text[i];
     if (cp < 0x80) {
       *o++ = static_cast<char>(cp);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace ostrivel {
 namespace {
 
@@ -48,6 +50,39 @@ TEST(Utf8, ReusedBuffersHoldOnlyTheLastResult) {
     ToUtf8Lossless(text, bytes);
     EXPECT_EQ(bytes, name);
     EXPECT_EQ(ToUtf8Lossless(text), name);
+  }
+}
+
+// ASCII goes through in runs: a character of every length, and a byte that is
+// not UTF-8, at every place in and around a run.
+TEST(Utf8, EveryPlaceAroundAsciiRuns) {
+  const struct {
+    std::string bytes;
+    Text text;
+  } inserts[] = {{"\xC3\xA9", u"é"}, {"\xE5\xBF\xAB", u"快"}, {"\xF0\x9F\x98\x80", u"\U0001F600"},
+                 {"\xFF", Text(1, char16_t(0xDCFF))}};
+  for (const auto& insert : inserts) {
+    for (size_t length = 0; length <= 20; ++length) {
+      for (size_t at = 0; at <= length; ++at) {
+        std::string bytes;
+        Text text;
+        for (size_t i = 0; i < length; ++i) {
+          if (i == at) bytes += insert.bytes, text += insert.text;
+          bytes += static_cast<char>('a' + i % 26);
+          text += static_cast<char16_t>(u'a' + i % 26);
+        }
+        if (at == length) bytes += insert.bytes, text += insert.text;
+        SCOPED_TRACE(testing::Message() << length << " " << at);
+        ASSERT_EQ(FromUtf8Lossless(bytes), text);
+        ASSERT_EQ(ToUtf8Lossless(text), bytes);
+      }
+    }
+  }
+  std::mt19937 random(3);
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes(random() % 40, '\0');
+    for (char& b : bytes) b = static_cast<char>(random() % 3 == 0 ? random() % 256 : 'a' + random() % 26);
+    ASSERT_EQ(ToUtf8Lossless(FromUtf8Lossless(bytes)), bytes);
   }
 }
 

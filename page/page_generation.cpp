@@ -14,8 +14,11 @@ namespace ostrivel {
 namespace {
 
 bool HoldsLineBreak(TextView text) {
-  return std::any_of(text.begin(), text.end(),
-                     [](char16_t c) { return c == u'\r' || c == u'\n' || c == u'\0'; });
+  // No early exit: the loop then takes many characters at a time, and the
+  // record lines it looks at hold no line break.
+  bool found = false;
+  for (const char16_t c : text) found |= (c == u'\r') | (c == u'\n') | (c == u'\0');
+  return found;
 }
 
 // One step of the placeholder table: in the list text, every occurrence of

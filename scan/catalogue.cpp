@@ -1,7 +1,5 @@
 #include "scan/catalogue.h"
 
-#include <algorithm>
-#include <climits>
 #include <functional>
 #include <utility>
 
@@ -83,8 +81,17 @@ bool FindByName(const StringList& list, TextView text, Collation& collation, int
   return found;
 }
 
+namespace {
+
+uint32_t HashOf(TextView text) {
+  const size_t h = std::hash<TextView>()(text);
+  return static_cast<uint32_t>(h ^ (h >> 32));
+}
+
+}  // namespace
+
 void NameIndex::Build(const StringList& list, Collation& collation) {
-  entries_.clear();
+  slots_.clear();
   lines_ = list.Lines().data();
   count_ = list.Count();
   // Only a list in order can answer as bisection does; one that is not (or a
@@ -93,27 +100,35 @@ void NameIndex::Build(const StringList& list, Collation& collation) {
     const int c = CompareNames(collation, list[i - 1], list[i]);
     if (c > 0 || c == -2) return;
   }
-  entries_.reserve(list.Lines().size());
-  const std::hash<TextView> hash;
-  for (int32_t i = 0; i < list.Count(); ++i) entries_.emplace_back(hash(list[i]), i);
-  std::sort(entries_.begin(), entries_.end());
+  size_t size = 16;
+  while (size < 2 * static_cast<size_t>(list.Count())) size *= 2;
+  slots_.resize(size);
+  const size_t mask = size - 1;
+  for (int32_t i = 0; i < list.Count(); ++i) {
+    const uint32_t h = HashOf(list[i]);
+    size_t at = h & mask;
+    while (slots_[at].position >= 0) at = (at + 1) & mask;
+    slots_[at] = Slot{h, i};
+  }
 }
 
 bool NameIndex::Find(const StringList& list, TextView text, Collation& collation,
                      int32_t& index) {
   if (list.Lines().data() != lines_ || list.Count() != count_) Build(list, collation);
-  const size_t h = std::hash<TextView>()(text);
-  auto it = std::lower_bound(entries_.begin(), entries_.end(), std::make_pair(h, INT32_MIN));
-  for (; it != entries_.end() && it->first == h; ++it) {
-    const int32_t k = it->second;
-    if (k >= list.Count() || list[k] != text) continue;
-    // In a list in order, a line equal to the text whose neighbours come
-    // strictly before and after it is where every bisection ends.
-    if (CompareNames(collation, list[k], text) != 0) break;
-    if (k > 0 && CompareNames(collation, list[k - 1], text) >= 0) break;
-    if (k + 1 < list.Count() && CompareNames(collation, list[k + 1], text) <= 0) break;
-    index = k;
-    return true;
+  if (!slots_.empty()) {
+    const uint32_t h = HashOf(text);
+    const size_t mask = slots_.size() - 1;
+    for (size_t at = h & mask; slots_[at].position >= 0; at = (at + 1) & mask) {
+      const int32_t k = slots_[at].position;
+      if (slots_[at].hash != h || k >= list.Count() || list[k] != text) continue;
+      // In a list in order, a line equal to the text whose neighbours come
+      // strictly before and after it is where every bisection ends.
+      if (CompareNames(collation, list[k], text) != 0) break;
+      if (k > 0 && CompareNames(collation, list[k - 1], text) >= 0) break;
+      if (k + 1 < list.Count() && CompareNames(collation, list[k + 1], text) <= 0) break;
+      index = k;
+      return true;
+    }
   }
   return FindByName(list, text, collation, index);
 }

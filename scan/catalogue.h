@@ -4,7 +4,6 @@
 // the walk that fills the catalogue.
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "core/text.h"
@@ -39,8 +38,13 @@ class NameIndex {
  private:
   void Build(const StringList& list, Collation& collation);
 
-  std::vector<std::pair<size_t, int32_t>> entries_;  // hash of a line, its position; sorted
-  const Text* lines_ = nullptr;                      // the list it was built for
+  // Open addressing: a slot holds a line's position and its hash, or -1.
+  struct Slot {
+    uint32_t hash = 0;
+    int32_t position = -1;
+  };
+  std::vector<Slot> slots_;       // a power of two, at least twice the lines
+  const Text* lines_ = nullptr;  // the list it was built for
   int32_t count_ = -1;
 };
 

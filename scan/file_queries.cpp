@@ -28,10 +28,13 @@ bool IsBlank(TextView path) {
 }
 
 bool HasInvalidPathChar(TextView text) {
-  for (char16_t c : text) {
-    if (IsInvalidPathChar(c)) return true;
+  // No early exit, so that the loop takes many characters at a time: paths
+  // and names almost never hold one.
+  bool found = false;
+  for (const char16_t c : text) {
+    found |= (c < 0x20) | (c == u'"') | (c == u'<') | (c == u'>') | (c == u'|');
   }
-  return false;
+  return found;
 }
 
 bool IsDotName(TextView name) { return name == u"." || name == u".."; }
@@ -352,16 +355,21 @@ std::vector<Text> FileQueries::ListFiles(const Text& folder) {
 }
 
 bool FileQueries::LookUpFile(const Text& path, FileEntry& entry) {
+  // The name is written into the room of the entry's last one: the records
+  // look up every file with one entry.
   SearchEntry found;
+  found.name.swap(entry.Name);
+  bool ok = false;
   // A POSIX path from "/" on is its own full path: no copy of it per file.
   if (fs_.Style() == PathStyle::Posix && !path.empty() && path[0] == u'/') {
-    if (!fs_.FindEntry(path, found)) return false;
+    ok = fs_.FindEntry(path, found);
   } else {
     uint32_t error = 0;
     const Text absolute = ExpandPath(path, error);
-    if (absolute.empty() || !fs_.FindEntry(absolute, found)) return false;
+    ok = !absolute.empty() && fs_.FindEntry(absolute, found);
   }
-  entry.Name = std::move(found.name);
+  found.name.swap(entry.Name);
+  if (!ok) return false;
   entry.Size = MakeInt64(found.sizeHigh, found.sizeLow);
   entry.WriteTime = found.writeTime;
   return true;

@@ -159,6 +159,12 @@ TEST_F(PosixTree, NamesThatAreNotUtf8OrThatWindowsForbids) {
   ASSERT_TRUE(queries_.LookUpFile(files[0], e));
   EXPECT_EQ(Utf8(e.Name), "x\xff.txt");
   EXPECT_EQ(e.Size, 5);
+  // A name typed as the lone surrogates of its bytes is reported as the
+  // system names it, not as typed.
+  MakeFile("t/caf\xe9/\xc3\xa9.txt");
+  queries_.ListFiles(*cafe);
+  ASSERT_TRUE(queries_.LookUpFile(*cafe + u"/\xdcc3\xdca9.txt", e));
+  EXPECT_EQ(e.Name, u"é.txt");
   EXPECT_NO_THROW(queries_.DirectoryWriteTime(*cafe));
   // And the catalogue finds it under the same text.
   auto collation = MakeUserCollation();

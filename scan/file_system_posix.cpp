@@ -9,11 +9,13 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scan/file_system.h"
@@ -128,7 +130,7 @@ uint32_t AttributesOf(const struct stat& own, const struct stat* followed) {
 
 // A search entry from the folder's descriptor: one fstatat of the entry, and a
 // second only for a symbolic link, to see where it leads.
-bool EntryAt(int folder, const char* name, SearchEntry& entry) {
+bool EntryAt(int folder, const char* name, SearchEntry& entry, bool withName = true) {
   struct stat own;
   if (fstatat(folder, name, &own, AT_SYMLINK_NOFOLLOW) != 0) return false;  // gone meanwhile
   struct stat followed;
@@ -141,7 +143,7 @@ bool EntryAt(int folder, const char* name, SearchEntry& entry) {
   const uint64_t size = S_ISREG(own.st_mode) ? static_cast<uint64_t>(own.st_size) : 0;
   entry.sizeHigh = static_cast<uint32_t>(size >> 32);
   entry.sizeLow = static_cast<uint32_t>(size);
-  FromUtf8Lossless(name, entry.name);
+  if (withName) FromUtf8Lossless(name, entry.name);
   entry.id.reset();
   if (S_ISDIR(own.st_mode)) {
     entry.id = IdOf(own);
@@ -371,6 +373,10 @@ class PosixSearch : public DirectorySearch {
 // with no other look at the file system in between takes its answer from it:
 // a directory's time and the check before its search ask the same thing
 // back to back.
+//
+// A check of a directory that no kept read stands for opens it, and the
+// search of it that follows reads that descriptor: one walk of the path
+// serves both.
 struct LastStat {
   bool valid = false;
   Text path;
@@ -378,6 +384,13 @@ struct LastStat {
   struct stat own {};
   bool leads = false;
   struct stat followed {};
+  int fd = -1;  // the directory itself, when the check opened it
+
+  void Drop() {
+    if (fd >= 0) close(fd);
+    fd = -1;
+    valid = false;
+  }
 };
 
 class PosixFileSystem : public FileSystem {
@@ -392,7 +405,7 @@ class PosixFileSystem : public FileSystem {
     if (!NativePath(folder, native)) return nullptr;
     std::unique_ptr<PosixSearch> search;
     if (CanReplay(folder)) {
-      last_.valid = false;
+      last_.Drop();
       ++folder_.generation;
       folder_.lookups = false;
       search = std::make_unique<PosixSearch>(std::move(folder), folder_, open_);
@@ -405,8 +418,10 @@ class PosixFileSystem : public FileSystem {
           clock_gettime(CLOCK_REALTIME_COARSE, &now) == 0 && Settled(last_.own, now)) {
         before = StateOf(last_.own);
       }
-      last_.valid = false;
-      const int fd = OpenFolder(folder, native);
+      int fd = -1;
+      if (last_.valid && last_.fd >= 0 && SameFolder(last_.path, folder)) std::swap(fd, last_.fd);
+      last_.Drop();
+      if (fd < 0) fd = OpenFolder(folder, native);
       if (fd < 0) return nullptr;
       RememberFolder(folder);
       search = std::make_unique<PosixSearch>(fd, std::move(folder), folder_, before, open_);
@@ -417,7 +432,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool FindEntry(const Text& path, SearchEntry& entry) override {
-    last_.valid = false;
+    last_.Drop();
     // A file of the folder searched last (the listing's lookups follow its
     // search) is stated relative to that folder, without walking the path or
     // converting it whole. Not found there, the path itself decides (the
@@ -428,7 +443,14 @@ class PosixFileSystem : public FileSystem {
       const TextView rest = TextView(path).substr(folder.size());
       if (rest.find_first_of(TextView(u"/\0", 2)) == TextView::npos) {
         ToUtf8Lossless(rest, name_);
-        if (EntryAt(folder_.fd, name_.c_str(), entry)) {
+        if (EntryAt(folder_.fd, name_.c_str(), entry, false)) {
+          // Text without surrogates comes back from UTF-8 as it was.
+          if (std::none_of(rest.begin(), rest.end(),
+                           [](char16_t c) { return c >= 0xD800 && c <= 0xDFFF; })) {
+            entry.name.assign(rest);
+          } else {
+            FromUtf8Lossless(name_, entry.name);
+          }
           entry.id.reset();
           return true;
         }
@@ -436,7 +458,7 @@ class PosixFileSystem : public FileSystem {
     }
     std::string& native = native_;
     if (!NativePath(path, native) || native.empty() || native.back() == '/') return false;
-    if (!EntryAt(AT_FDCWD, native.c_str(), entry)) return false;
+    if (!EntryAt(AT_FDCWD, native.c_str(), entry, false)) return false;
     const size_t slash = native.rfind('/');
     FromUtf8Lossless(std::string_view(native).substr(slash == std::string::npos ? 0 : slash + 1),
                      entry.name);
@@ -566,7 +588,7 @@ class PosixFileSystem : public FileSystem {
   // A query that looks at the file system other than through the last lstat.
   void Forget() {
     folder_.EndLookups();
-    last_.valid = false;
+    last_.Drop();
   }
 
   // A subdirectory of the innermost open search (a walk entering what it
@@ -626,11 +648,26 @@ class PosixFileSystem : public FileSystem {
         error = kErrorInvalidName;
         return false;
       }
+      last_.Drop();
       last_.valid = true;
       last_.path = path;
-      last_.error = lstat(native.c_str(), &last_.own) == 0 ? 0 : errno;
-      last_.leads = last_.error == 0 && S_ISLNK(last_.own.st_mode) &&
-                    stat(native.c_str(), &last_.followed) == 0;
+      last_.leads = false;
+      // Opened without following a link, a directory is what lstat would see.
+      const bool kept = folder_.listing && folder_.fd >= 0 && SameFolder(path, folder_.searched);
+      if (!kept && !native.empty() && native.back() != '/') {
+        last_.fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (last_.fd >= 0 && fstat(last_.fd, &last_.own) != 0) {
+          close(last_.fd);
+          last_.fd = -1;
+        }
+      }
+      if (last_.fd >= 0) {
+        last_.error = 0;
+      } else {
+        last_.error = lstat(native.c_str(), &last_.own) == 0 ? 0 : errno;
+        last_.leads = last_.error == 0 && S_ISLNK(last_.own.st_mode) &&
+                      stat(native.c_str(), &last_.followed) == 0;
+      }
     }
     if (last_.error != 0) {
       error = WindowsError(last_.error);

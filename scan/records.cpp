@@ -75,11 +75,11 @@ void AppendDirectoryRecord(int32_t index, ListingState& state, const RecordServi
   try {
     Fill(state.FileList, queries.ListFiles(path));
     SortByName(state.FileList, services.collation);
+    FileEntry file;  // one for every file: its name's room is reused
     for (int32_t i = 0; i < state.FileList.Count(); ++i) {
       // [C] One file. A time that cannot be converted leaves the size counted
       // but the file without an entry.
       try {
-        FileEntry file;
         if (queries.LookUpFile(state.FileList[i], file)) {
           sizeSum = WrappingAdd(sizeSum, file.Size);
           const double value = queries.FileTimeToLocalDateTime(file.WriteTime);
@@ -143,15 +143,16 @@ void ConvertRecordBlock(StringList& recordLines) {
   // Turning "\" into "/" line by line gives the same text as doing it on the
   // joined block. Only a line holding a line break (a source root typed with
   // one) needs the block split again, as setting the list text would.
+  // Written without branches, so that the compiler can take many characters
+  // at a time: the block is the whole page.
   bool split = false;
   for (Text& line : recordLines.Lines()) {
+    bool breaks = false;
     for (char16_t& c : line) {
-      if (c == u'\\') {
-        c = u'/';
-      } else if (c == u'\r' || c == u'\n' || c == u'\0') {
-        split = true;
-      }
+      breaks |= (c == u'\r') | (c == u'\n') | (c == u'\0');
+      c = c == u'\\' ? u'/' : c;
     }
+    split |= breaks;
   }
   if (split) recordLines.SetText(recordLines.GetText());
 }
