@@ -189,10 +189,6 @@ bool SameState(const DirectoryState& a, const DirectoryState& b) {
          a.changed.tv_nsec == b.changed.tv_nsec && a.size == b.size && a.links == b.links;
 }
 
-// Whether a change to the directory from `now` on must show in its times. File
-// systems stamp times from a coarse clock, some only to the second or two, so
-// a change in the same tick as the last one could leave them as they were;
-// times that lie clearly in the past cannot stay.
 // Whether `searched`, the folder part of a search pattern, is the folder the
 // path `checked` names: the pattern adds a "/" unless the path ends in one.
 bool SameFolder(const Text& checked, const Text& searched) {
@@ -202,10 +198,16 @@ bool SameFolder(const Text& checked, const Text& searched) {
   return searched == checked;
 }
 
+// Whether a change to the directory from `now` on must show in its times. File
+// systems stamp times from a coarse clock, some only to the second or two, so
+// a change in the same tick as the last one could leave them as they were;
+// times that lie clearly in the past cannot stay.
 bool Settled(const struct stat& st, const struct timespec& now) {
   constexpr time_t kMargin = 2;
   return st.st_mtim.tv_sec + kMargin < now.tv_sec && st.st_ctim.tv_sec + kMargin < now.tv_sec;
 }
+
+constexpr size_t kReadBufferSize = 32768;
 
 // The folder a search was started on. Its descriptor is kept after the search
 // for the lookups of its files that follow (FindEntry), until any other
@@ -213,8 +215,6 @@ bool Settled(const struct stat& st, const struct timespec& now) {
 // with the folder's state from just before it, and the next search of the same
 // folder replays it if the folder is provably as it was: the listing of a
 // folder's files and the listing of its subdirectories then cost one read.
-constexpr size_t kReadBufferSize = 32768;
-
 struct SearchedFolder {
   int fd = -1;
   Text text;                // absolute, ending in "/", for the lookups
@@ -410,16 +410,18 @@ class PosixFileSystem : public FileSystem {
       folder_.lookups = false;
       search = std::make_unique<PosixSearch>(std::move(folder), folder_, open_);
     } else {
-      // The folder's state from the check just before, if it was of this very
-      // folder, and settled: what a later search compares with.
-      std::optional<DirectoryState> before;
-      struct timespec now {};
-      if (last_.valid && last_.error == 0 && SameFolder(last_.path, folder) && S_ISDIR(last_.own.st_mode) &&
-          clock_gettime(CLOCK_REALTIME_COARSE, &now) == 0 && Settled(last_.own, now)) {
-        before = StateOf(last_.own);
-      }
+      // A read can be kept only of a folder that the check just before opened
+      // itself, settled: its state is then that of the very directory read,
+      // what a later search compares with.
       int fd = -1;
-      if (last_.valid && last_.fd >= 0 && SameFolder(last_.path, folder)) std::swap(fd, last_.fd);
+      std::optional<DirectoryState> before;
+      if (last_.valid && last_.fd >= 0 && SameFolder(last_.path, folder)) {
+        std::swap(fd, last_.fd);
+        struct timespec now {};
+        if (clock_gettime(CLOCK_REALTIME_COARSE, &now) == 0 && Settled(last_.own, now)) {
+          before = StateOf(last_.own);
+        }
+      }
       last_.Drop();
       if (fd < 0) fd = OpenFolder(folder, native);
       if (fd < 0) return nullptr;
@@ -613,16 +615,17 @@ class PosixFileSystem : public FileSystem {
   }
 
   // Whether the folder's kept read still shows it: the check just made (after
-  // that read) found the same directory at the path in the same state, and
-  // the kept descriptor is that directory.
+  // that read) found the same directory at the path in the same state. The
+  // state kept is that of the kept descriptor itself, taken when the check
+  // before the read opened it, so the same device and inode are that
+  // directory.
   bool CanReplay(const Text& folder) const {
     if (!folder_.listing || folder_.fd < 0 || folder_.searched != folder) return false;
-    if (!last_.valid || last_.error != 0 || !SameFolder(last_.path, folder) || !S_ISDIR(last_.own.st_mode)) {
+    if (!last_.valid || last_.error != 0 || !SameFolder(last_.path, folder) ||
+        !S_ISDIR(last_.own.st_mode)) {
       return false;
     }
-    if (!SameState(StateOf(last_.own), folder_.before)) return false;
-    struct stat kept;
-    return fstat(folder_.fd, &kept) == 0 && SameState(StateOf(kept), folder_.before);
+    return SameState(StateOf(last_.own), folder_.before);
   }
 
   // The folder's absolute form ending in "/", for FindEntry; its descriptor
