@@ -28,7 +28,8 @@ bool FindByName(const StringList& list, TextView text, Collation& collation, int
 // FindByName in one list that many lookups share (the catalogue, for every
 // record's subdirectories): the same answers, found by hash and confirmed
 // with at most three comparisons. Whatever it cannot confirm (a name with
-// equal neighbours, a list out of order, one changed since) is bisected.
+// equal neighbours, a list out of order) is bisected. A list of another size
+// or storage is indexed afresh; one refilled in place needs Forget.
 class NameIndex {
  public:
   bool Find(const StringList& list, TextView text, Collation& collation, int32_t& index);

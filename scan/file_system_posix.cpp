@@ -252,16 +252,16 @@ struct SearchedFolder {
   }
 };
 
-// Reads the directory with getdents64 on its descriptor, or replays a kept
-// read of it. When it ends, it hands the descriptor (and a read that held the
-// whole folder) to the searched folder if no other search or query came
-// since, and closes it otherwise.
 class PosixSearch;
 
 // The searches not yet closed, innermost last: a walk enters a subdirectory
 // while the search of its parent is still open.
 using OpenSearches = std::vector<const PosixSearch*>;
 
+// Reads the directory with getdents64 on its descriptor, or replays a kept
+// read of it. When it ends, it hands the descriptor (and a read that held the
+// whole folder) to the searched folder if no other search or query came
+// since, and closes it otherwise.
 class PosixSearch : public DirectorySearch {
  public:
   // A new read of `searched` (the folder as the pattern named it); `before`
