@@ -38,9 +38,6 @@ struct RecordServices {
   ListingUi& ui;                     // ProcessPendingMessages after every file and lookup
 };
 
-// The format of every time in the records, which AppendNumericDateTime writes.
-inline constexpr char16_t kRecordTimeFormat[] = u"yyyy/m/d h:nn:ss";
-
 // Every "&" written as "&amp;"; nothing else is touched.
 Text EscapeAmp(TextView text);
 
