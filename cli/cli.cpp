@@ -164,6 +164,8 @@ class CliUi : public ListingUi {
       started_ = true;
       startTick_ = now - progress.elapsedMs;
     }
+    last_ = progress;
+    filesAtLast_ = run_.FileCount;
     if (drawn_ && static_cast<uint32_t>(now - lastDraw_) < kRedrawMs) return;
     Draw(progress.directoriesDone, progress.directoryCount, progress.filesSoFar, now);
   }
@@ -180,8 +182,11 @@ class CliUi : public ListingUi {
  private:
   static constexpr uint32_t kRedrawMs = 200;
 
+  // Within a record: the last report, with the files this thread has added
+  // since (a helper thread's records count in the next report).
   void DrawLive() {
-    Draw(run_.RecordLines.Count(), run_.DirList.Count(), run_.FileCount, clock_.TickCount());
+    Draw(last_.directoriesDone, last_.directoryCount,
+         last_.filesSoFar + (run_.FileCount - filesAtLast_), clock_.TickCount());
   }
 
   void Draw(int32_t done, int32_t count, int64_t files, uint32_t now) {
@@ -201,6 +206,8 @@ class CliUi : public ListingUi {
   Clock& clock_;
   const ListingRun& run_;
   bool drawProgress_;
+  ListingProgress last_;
+  int64_t filesAtLast_ = 0;
   bool started_ = false;
   bool drawn_ = false;
   uint32_t startTick_ = 0;
@@ -241,7 +248,13 @@ int Main(const std::vector<Text>& args, Console& console, Process& process) {
                                   fs.Style());
     const Text title = options.title ? *options.title : options.source + u" 快照";
 
-    ListingRun run({fs, *collation, textFiles, clock, regional}, process.ExecutableFolder());
+    // Nothing of the run is touched by this front end while it runs, so a
+    // second thread can build records alongside.
+    const std::unique_ptr<FileSystem> helperFs = NewSystemFileSystem();
+    const std::unique_ptr<Collation> helperCollation = MakeUserCollation();
+    const RecordHelper helper{*helperFs, *helperCollation};
+    ListingRun run({fs, *collation, textFiles, clock, regional, &helper},
+                   process.ExecutableFolder());
     if (options.templatePath) run.SetTemplatePath(*options.templatePath);
     CliUi ui(options, outputFolder, title, console, clock, run);
     try {

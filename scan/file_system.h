@@ -102,5 +102,8 @@ class FileSystem {
 
 // The platform's file system (back end chosen by the build).
 FileSystem& SystemFileSystem();
+// One more of it, for another thread: an instance keeps what it learnt of
+// one query for the next, so two threads cannot share one.
+std::unique_ptr<FileSystem> NewSystemFileSystem();
 
 }  // namespace ostrivel

@@ -266,8 +266,8 @@ class PosixSearch : public DirectorySearch {
  public:
   // A new read of `searched` (the folder as the pattern named it); `before`
   // is the folder's state just before it, when known.
-  PosixSearch(int fd, Text searched, SearchedFolder& folder,
-              std::optional<DirectoryState> before, OpenSearches& open)
+  PosixSearch(int fd, Text searched, SearchedFolder& folder, std::optional<DirectoryState> before,
+              OpenSearches& open)
       : fd_(fd),
         searched_(std::move(searched)),
         folder_(folder),
@@ -695,5 +695,7 @@ FileSystem& SystemFileSystem() {
   static PosixFileSystem fileSystem;
   return fileSystem;
 }
+
+std::unique_ptr<FileSystem> NewSystemFileSystem() { return std::make_unique<PosixFileSystem>(); }
 
 }  // namespace ostrivel

@@ -279,4 +279,6 @@ FileSystem& SystemFileSystem() {
   return fileSystem;
 }
 
+std::unique_ptr<FileSystem> NewSystemFileSystem() { return std::make_unique<WindowsFileSystem>(); }
+
 }  // namespace ostrivel

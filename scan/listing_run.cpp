@@ -1,6 +1,12 @@
 #include "scan/listing_run.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <limits>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "core/clock.h"
 #include "page/page_generation.h"
@@ -23,7 +29,119 @@ class RunGuard {
   bool& flag_;
 };
 
+// The helper's user interface: nothing to show and no one waiting.
+class QuietUi : public ListingUi {
+ public:
+  bool ChooseFolder(const Text&, Text&) override { return false; }
+  void ShowMessageBox(const Text&, const Text&) override {}
+  void ProcessPendingMessages() override {}
+  Text SourceText() override { return Text(); }
+  Text TitleText() override { return Text(); }
+};
+
+// Directories are claimed a few at a time, so that both threads finish close
+// together whatever the shape of the tree.
+constexpr int64_t kRecordsPerClaim = 8;
+
+// The records two threads build together, each in its place in catalogue order.
+struct SharedRecords {
+  explicit SharedRecords(const StringList& list)
+      : dirList(list), records(static_cast<size_t>(list.Count())) {}
+
+  // Ends the claims: every thread stops at its next one.
+  void Stop() { next.store(std::numeric_limits<int64_t>::max() / 2); }
+
+  const StringList& dirList;
+  std::vector<Text> records;
+  std::atomic<int64_t> next{0};  // the first directory not yet claimed
+  std::atomic<int32_t> done{0};
+  std::atomic<int64_t> helperFiles{0};  // for the progress
+};
+
+// Claims directories until none is left and writes their records.
+template <typename AfterEach>
+void BuildClaimed(SharedRecords& shared, const RecordWork& work, const RecordServices& services,
+                  AfterEach afterEach) {
+  const int64_t count = shared.dirList.Count();
+  for (;;) {
+    const int64_t start = shared.next.fetch_add(kRecordsPerClaim);
+    if (start >= count) return;
+    const int64_t end = std::min(count, start + kRecordsPerClaim);
+    for (int64_t i = start; i < end; ++i) {
+      const auto index = static_cast<int32_t>(i);
+      shared.records[static_cast<size_t>(i)] =
+          DirectoryRecord(index, shared.dirList, work, services);
+      shared.done.fetch_add(1);
+      afterEach();
+    }
+  }
+}
+
 }  // namespace
+
+void ListingRun::BuildRecordsWithHelper(ListingUi& ui, const RecordServices& own,
+                                        ListingProgress& progress,
+                                        const std::function<uint32_t()>& elapsed) {
+  const RecordHelper& helper = *services_.helper;
+  SharedRecords shared(DirList);
+
+  FileQueries helperQueries(helper.fs);
+  QuietUi quiet;
+  const RecordServices helperServices{helperQueries, helper.collation, services_.regional, quiet};
+  StringList helperFileList;
+  StringList helperSubDirList;
+  NameIndex helperIndex;
+  int64_t helperFileCount = 0;
+  int64_t helperTotalSize = 0;
+  const RecordWork helperWork{helperFileList, helperSubDirList, helperIndex, helperFileCount,
+                              helperTotalSize};
+  std::exception_ptr helperFailure;
+  std::thread thread;
+  try {
+    thread = std::thread([&] {
+      try {
+        BuildClaimed(shared, helperWork, helperServices,
+                     [&] { shared.helperFiles.store(helperFileCount); });
+      } catch (...) {
+        // Not the file system's (records fall back on those): the run fails.
+        helperFailure = std::current_exception();
+        shared.Stop();
+      }
+    });
+  } catch (const std::system_error&) {
+    // No second thread to be had: this one claims every directory.
+  }
+  struct Join {
+    std::thread& thread;
+    SharedRecords& shared;
+    ~Join() {
+      if (!thread.joinable()) return;
+      shared.Stop();
+      thread.join();
+    }
+  } join{thread, shared};
+
+  const RecordWork work{FileList, SubDirList, DirIndex, FileCount, TotalSize};
+  BuildClaimed(shared, work, own, [&] {
+    progress.directoriesDone = shared.done.load();
+    progress.filesSoFar = FileCount + shared.helperFiles.load();
+    progress.elapsedMs = elapsed();
+    ui.Progress(progress);
+    ui.ProcessPendingMessages();
+  });
+  if (thread.joinable()) thread.join();
+  if (helperFailure) std::rethrow_exception(helperFailure);
+
+  FileCount += helperFileCount;
+  // Sizes add up in two's complement, as within the records.
+  TotalSize = static_cast<int64_t>(static_cast<uint64_t>(TotalSize) +
+                                   static_cast<uint64_t>(helperTotalSize));
+  RecordLines.Lines() = std::move(shared.records);
+  progress.directoriesDone = DirList.Count();
+  progress.filesSoFar = FileCount;
+  progress.elapsedMs = elapsed();
+  ui.Progress(progress);
+}
 
 ListingRun::ListingRun(ListingServices services, Text appDir) : services_(services) {
   AppDir = std::move(appDir);
@@ -54,7 +172,9 @@ void ListingRun::BuildListing(ListingUi& ui) {
   const uint32_t startTick = clock.TickCount();
   // Unsigned 32-bit: a wrap of the counter between two readings still gives
   // the true difference.
-  auto elapsed = [&] { return static_cast<uint32_t>(clock.TickCount() - startTick); };
+  const std::function<uint32_t()> elapsed = [&] {
+    return static_cast<uint32_t>(clock.TickCount() - startTick);
+  };
 
   FileQueries queries(services_.fs);
   DirList.Add(SourceRoot);
@@ -66,13 +186,17 @@ void ListingRun::BuildListing(ListingUi& ui) {
   progress.directoryCount = DirList.Count();
   progress.elapsedMs = elapsed();
   ui.Progress(progress);
-  for (int32_t index = 0; index < DirList.Count(); ++index) {
-    AppendDirectoryRecord(index, *this, recordServices);
-    progress.directoriesDone = index + 1;
-    progress.filesSoFar = FileCount;
-    progress.elapsedMs = elapsed();
-    ui.Progress(progress);
-    ui.ProcessPendingMessages();
+  if (services_.helper != nullptr && DirList.Count() > 1) {
+    BuildRecordsWithHelper(ui, recordServices, progress, elapsed);
+  } else {
+    for (int32_t index = 0; index < DirList.Count(); ++index) {
+      AppendDirectoryRecord(index, *this, recordServices);
+      progress.directoriesDone = index + 1;
+      progress.filesSoFar = FileCount;
+      progress.elapsedMs = elapsed();
+      ui.Progress(progress);
+      ui.ProcessPendingMessages();
+    }
   }
   ConvertRecordBlock(RecordLines);
 

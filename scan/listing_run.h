@@ -3,6 +3,8 @@
 // directory, the page, and the completion message with the elapsed seconds.
 // The window and the command line drive it through a ListingUi.
 
+#include <cstdint>
+#include <functional>
 #include <utility>
 
 #include "core/text.h"
@@ -14,8 +16,17 @@ class Clock;
 class Collation;
 class FileSystem;
 class ListingUi;
+struct ListingProgress;
 class RegionalSettings;
 class TextFiles;
+
+// What a second thread builds records with, alongside the run's own thread: a
+// file system and a collation of its own, which nothing else uses during a
+// run. The records come out the same; they are ready sooner on two cores.
+struct RecordHelper {
+  FileSystem& fs;
+  Collation& collation;
+};
 
 struct ListingServices {
   FileSystem& fs;
@@ -23,6 +34,10 @@ struct ListingServices {
   TextFiles& textFiles;
   Clock& clock;
   RegionalSettings& regional;
+  // Without one, every record is built on the run's thread. Only for a user
+  // interface whose handlers leave the run's state alone while it runs: the
+  // helper reads the catalogue meanwhile.
+  const RecordHelper* helper = nullptr;
 };
 
 // How the last run that was not refused ended. A failure of the page itself
@@ -54,6 +69,10 @@ class ListingRun : public ListingState {
   const Text& PagePath() const { return pagePath_; }
 
  private:
+  // The records of the whole catalogue, built on this thread and the helper's.
+  void BuildRecordsWithHelper(ListingUi& ui, const RecordServices& own, ListingProgress& progress,
+                              const std::function<uint32_t()>& elapsed);
+
   ListingServices services_;
   Text templatePath_;
   bool inProgress_ = false;

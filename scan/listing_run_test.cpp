@@ -15,6 +15,7 @@ namespace ostrivel {
 namespace {
 
 using testing::FakeFileSystem;
+using testing::FakeOp;
 using testing::FileTimeOf;
 
 const Text kAppDir = u"C:\\App\\";
@@ -229,6 +230,62 @@ TEST_F(ListingRunTest, PosixKeepsTheOutputFolderAsChosen) {
   posixRun.BuildListing(ui);
   EXPECT_EQ(posixRun.PagePath(), u"/out/a\\b/181208093000.html");
   EXPECT_EQ(posixRun.LastOutcome(), ListingOutcome::PageWritten);
+}
+
+// The same tree in both fakes: 60 folders on three levels, files among them,
+// one folder that cannot be searched and one file that cannot be looked up,
+// so that both threads meet records of every kind.
+void BuildWideTree(FakeFileSystem& fs) {
+  const uint64_t t = FileTimeOf(2018, 12, 8, 9, 30, 0);
+  fs.AddDirectory(u"C:\\Wide", t);
+  for (int a = 0; a < 4; ++a) {
+    const Text top = u"C:\\Wide\\T" + Decimal(a);
+    for (int b = 0; b < 14; ++b) {
+      const Text mid = top + u"\\m & " + Decimal(13 - b);
+      fs.AddDirectory(mid, t + static_cast<uint64_t>(b) * 10000000);
+      for (int f = 0; f < b % 4; ++f) {
+        fs.AddFile(mid + u"\\f" + Decimal(f) + u".txt", static_cast<uint64_t>(a * 100 + b + f), t);
+      }
+    }
+  }
+  fs.AddFile(u"C:\\Wide\\big.bin", 1ULL << 40, t);
+  fs.Fail(FakeOp::SearchFolder, u"C:\\Wide\\T1\\m & 3\\*");
+  fs.Fail(FakeOp::FindEntry, u"C:\\Wide\\T2\\m & 6\\f1.txt");
+}
+
+TEST_F(ListingRunTest, AHelperThreadWritesTheSamePage) {
+  BuildWideTree(fs);
+  FakeFileSystem helperFs(PathStyle::Windows);
+  BuildWideTree(helperFs);
+  testing::PlainCollation helperCollation;
+  const RecordHelper helper{helperFs, helperCollation};
+  ui.source = u"C:\\Wide";
+
+  run->BuildListing(ui);
+  const std::string alone = Page();
+  const int64_t files = run->FileCount;
+  const int64_t size = run->TotalSize;
+  ASSERT_EQ(run->DirList.Count(), 61);
+
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
+    testing::RecordingUi twoUi;
+    twoUi.source = ui.source;
+    twoUi.chosen = ui.chosen;
+    ListingRun two(ListingServices{fs, collation, this->files, clock, *regional, &helper}, kAppDir);
+    two.BuildListing(twoUi);
+    EXPECT_EQ(Page(), alone);
+    EXPECT_EQ(two.FileCount, files);
+    EXPECT_EQ(two.TotalSize, size);
+    ASSERT_FALSE(twoUi.progress.empty());
+    int32_t last = 0;
+    for (const ListingProgress& p : twoUi.progress) {
+      EXPECT_GE(p.directoriesDone, last) << "progress never goes back";
+      last = p.directoriesDone;
+    }
+    EXPECT_EQ(twoUi.progress.back().directoriesDone, 61);
+    EXPECT_EQ(twoUi.progress.back().filesSoFar, files);
+  }
 }
 
 }  // namespace

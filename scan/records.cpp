@@ -49,11 +49,12 @@ Text EscapeAmp(TextView text) {
   return out;
 }
 
-void AppendDirectoryRecord(int32_t index, ListingState& state, const RecordServices& services) {
+Text DirectoryRecord(int32_t index, const StringList& dirList, RecordWork work,
+                     const RecordServices& services) {
   FileQueries& queries = services.queries;
-  state.FileList.Clear();
+  work.fileList.Clear();
   // A copy: handlers that run inside ProcessPendingMessages cannot pull it away.
-  const Text path = state.DirList[index];
+  const Text path = dirList[index];
 
   // [A] The directory's own entry.
   Text entry;
@@ -73,14 +74,14 @@ void AppendDirectoryRecord(int32_t index, ListingState& state, const RecordServi
   Text files;
   int64_t sizeSum = 0;
   try {
-    Fill(state.FileList, queries.ListFiles(path));
-    SortByName(state.FileList, services.collation);
+    Fill(work.fileList, queries.ListFiles(path));
+    SortByName(work.fileList, services.collation);
     FileEntry file;  // one for every file: its name's room is reused
-    for (int32_t i = 0; i < state.FileList.Count(); ++i) {
+    for (int32_t i = 0; i < work.fileList.Count(); ++i) {
       // [C] One file. A time that cannot be converted leaves the size counted
       // but the file without an entry.
       try {
-        if (queries.LookUpFile(state.FileList[i], file)) {
+        if (queries.LookUpFile(work.fileList[i], file)) {
           sizeSum = WrappingAdd(sizeSum, file.Size);
           const double value = queries.FileTimeToLocalDateTime(file.WriteTime);
           files.append(u",\"");
@@ -90,7 +91,7 @@ void AppendDirectoryRecord(int32_t index, ListingState& state, const RecordServi
           files.push_back(u'*');
           AppendNumericDateTime(files, services.regional.Format(), value);
           files.push_back(u'"');
-          ++state.FileCount;
+          ++work.fileCount;
         }
       } catch (const Error&) {
       }
@@ -100,17 +101,17 @@ void AppendDirectoryRecord(int32_t index, ListingState& state, const RecordServi
     files.clear();
   }
 
-  state.TotalSize = WrappingAdd(state.TotalSize, sizeSum);
+  work.totalSize = WrappingAdd(work.totalSize, sizeSum);
 
   // [D] The catalogue indices of the subdirectories, in their name order.
-  state.SubDirList.Clear();
+  work.subDirList.Clear();
   Text indices;
   try {
-    Fill(state.SubDirList, queries.ListSubdirectories(path));
-    SortByName(state.SubDirList, services.collation);
-    for (int32_t i = 0; i < state.SubDirList.Count(); ++i) {
+    Fill(work.subDirList, queries.ListSubdirectories(path));
+    SortByName(work.subDirList, services.collation);
+    for (int32_t i = 0; i < work.subDirList.Count(); ++i) {
       int32_t found = 0;
-      if (state.DirIndex.Find(state.DirList, state.SubDirList[i], services.collation, found)) {
+      if (work.dirIndex.Find(dirList, work.subDirList[i], services.collation, found)) {
         indices.push_back(u'*');
         indices.append(Decimal(found));
       }
@@ -136,7 +137,13 @@ void AppendDirectoryRecord(int32_t index, ListingState& state, const RecordServi
   record.append(u",\"");
   record.append(indices);
   record.append(u"\"])");
-  state.RecordLines.Add(std::move(record));
+  return record;
+}
+
+void AppendDirectoryRecord(int32_t index, ListingState& state, const RecordServices& services) {
+  RecordWork work{state.FileList, state.SubDirList, state.DirIndex, state.FileCount,
+                  state.TotalSize};
+  state.RecordLines.Add(DirectoryRecord(index, state.DirList, work, services));
 }
 
 void ConvertRecordBlock(StringList& recordLines) {

@@ -41,6 +41,21 @@ struct RecordServices {
 // Every "&" written as "&amp;"; nothing else is touched.
 Text EscapeAmp(TextView text);
 
+// What one thread builds records with besides the catalogue: its scratch
+// lists, its index of the catalogue and the counters it adds to.
+struct RecordWork {
+  StringList& fileList;
+  StringList& subDirList;
+  NameIndex& dirIndex;
+  int64_t& fileCount;
+  int64_t& totalSize;
+};
+
+// The record of dirList[index]; adds to the work's file count and total size.
+// Never fails on the file system's account.
+Text DirectoryRecord(int32_t index, const StringList& dirList, RecordWork work,
+                     const RecordServices& services);
+
 // Builds the record of DirList[index], appends it to RecordLines and adds to
 // FileCount and TotalSize. Never fails on the file system's account.
 void AppendDirectoryRecord(int32_t index, ListingState& state, const RecordServices& services);

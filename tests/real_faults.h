@@ -24,7 +24,9 @@ class RealRun {
 
   void SetTemplate(const std::string& bytes);
   // The whole run; the message of the failure that ended it, if one did.
-  std::optional<Text> Run();
+  // With `helper`, a second thread builds records too, on a file system and
+  // a collation of its own, as the command-line front end has it.
+  std::optional<Text> Run(bool helper = false);
   // Every record parsed, with the counts checked against the catalogue.
   std::vector<ParsedRecord> Records();
   int32_t IndexOf(const Text& path) const;
