@@ -133,9 +133,7 @@ void ListingRun::BuildRecordsWithHelper(ListingUi& ui, const RecordServices& own
   if (helperFailure) std::rethrow_exception(helperFailure);
 
   FileCount += helperFileCount;
-  // Sizes add up in two's complement, as within the records.
-  TotalSize = static_cast<int64_t>(static_cast<uint64_t>(TotalSize) +
-                                   static_cast<uint64_t>(helperTotalSize));
+  TotalSize = WrappingAdd(TotalSize, helperTotalSize);
   RecordLines.Lines() = std::move(shared.records);
   progress.directoriesDone = DirList.Count();
   progress.filesSoFar = FileCount;

@@ -263,7 +263,7 @@ TEST_F(ListingRunTest, AHelperThreadWritesTheSamePage) {
 
   run->BuildListing(ui);
   const std::string alone = Page();
-  const int64_t files = run->FileCount;
+  const int64_t fileCount = run->FileCount;
   const int64_t size = run->TotalSize;
   ASSERT_EQ(run->DirList.Count(), 61);
 
@@ -272,10 +272,10 @@ TEST_F(ListingRunTest, AHelperThreadWritesTheSamePage) {
     testing::RecordingUi twoUi;
     twoUi.source = ui.source;
     twoUi.chosen = ui.chosen;
-    ListingRun two(ListingServices{fs, collation, this->files, clock, *regional, &helper}, kAppDir);
+    ListingRun two(ListingServices{fs, collation, files, clock, *regional, &helper}, kAppDir);
     two.BuildListing(twoUi);
     EXPECT_EQ(Page(), alone);
-    EXPECT_EQ(two.FileCount, files);
+    EXPECT_EQ(two.FileCount, fileCount);
     EXPECT_EQ(two.TotalSize, size);
     ASSERT_FALSE(twoUi.progress.empty());
     int32_t last = 0;
@@ -284,7 +284,7 @@ TEST_F(ListingRunTest, AHelperThreadWritesTheSamePage) {
       last = p.directoriesDone;
     }
     EXPECT_EQ(twoUi.progress.back().directoriesDone, 61);
-    EXPECT_EQ(twoUi.progress.back().filesSoFar, files);
+    EXPECT_EQ(twoUi.progress.back().filesSoFar, fileCount);
   }
 }
 

@@ -24,12 +24,6 @@ void AppendEscaped(Text& out, TextView text) {
   out.append(text, start, TextView::npos);
 }
 
-// Sizes add up in two's complement: a sum past the 64-bit range wraps instead
-// of being undefined.
-int64_t WrappingAdd(int64_t a, int64_t b) {
-  return static_cast<int64_t>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
-}
-
 // Appends a listing to a scratch list that was just cleared, without copying
 // the paths.
 void Fill(StringList& list, std::vector<Text> paths) {
@@ -41,6 +35,10 @@ void Fill(StringList& list, std::vector<Text> paths) {
 }
 
 }  // namespace
+
+int64_t WrappingAdd(int64_t a, int64_t b) {
+  return static_cast<int64_t>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
+}
 
 Text EscapeAmp(TextView text) {
   Text out;

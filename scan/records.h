@@ -38,6 +38,10 @@ struct RecordServices {
   ListingUi& ui;                     // ProcessPendingMessages after every file and lookup
 };
 
+// Sizes add up in two's complement: a sum past the 64-bit range wraps instead
+// of being undefined.
+int64_t WrappingAdd(int64_t a, int64_t b);
+
 // Every "&" written as "&amp;"; nothing else is touched.
 Text EscapeAmp(TextView text);
 
